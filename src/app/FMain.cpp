@@ -1,0 +1,149 @@
+#include "FMain.h"
+
+#include "BannerLayout.h"
+#include "ErrorHandler.h"
+#include "TDockLayout.h"
+#include "ui_FMain.h"
+
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+
+TfrmMain *frmMain = nullptr;
+
+namespace {
+
+QString fromText(const std::string &text) { return QString::fromLocal8Bit(text.data(), qsizetype(text.size())); }
+
+} // namespace
+
+TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::TfrmMain>()), m_appDir(std::move(appDir))
+{
+    // The tool-button pictures are compiled into the window library.
+    Q_INIT_RESOURCE(icons);
+    ui->setupUi(this);
+    TDockLayout::install(this);
+    connectBodyScrollBar();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+
+    frmMain = this;
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain()
+{
+    FormDestroy();
+    if (frmMain == this)
+        frmMain = nullptr;
+}
+
+void TfrmMain::FormCreate()
+{
+    ui->gifBanner->setGeometry(ui->imgBanner->geometry());
+
+    // The lists exist before any step runs, so that every later operation finds
+    // them even when a step fails.
+    m_messages = std::make_unique<TFMessages>(m_appDir);
+    m_forums = std::make_unique<TForums>(m_appDir);
+    m_formats = std::make_unique<TFormats>(m_appDir);
+
+    try {
+        // The branding file is read here, before the lists, once the program
+        // supports branding.
+        m_messages->LoadAll();
+        m_forums->LoadAll();
+        fillForumList();
+        m_formats->LoadAll();
+        fillFormatChooser();
+        Timer1->start();
+    } catch (...) {
+        // The steps after the failing one do not run. The window still opens,
+        // and the error is shown over it once the event loop runs.
+        const QString details = ErrorHandler::describe(std::current_exception());
+        QMetaObject::invokeMethod(this, [details] { ErrorHandler::report(details); }, Qt::QueuedConnection);
+    }
+}
+
+void TfrmMain::FormDestroy()
+{
+    m_messages.reset();
+    m_forums.reset();
+    m_formats.reset();
+}
+
+void TfrmMain::FormShow() { centreBanner(); }
+
+void TfrmMain::FormResize() { centreBanner(); }
+
+void TfrmMain::Timer1Timer()
+{
+    Timer1->stop();
+    // The silent update check runs from here once the program has one.
+}
+
+void TfrmMain::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_placed) {
+        m_placed = true;
+        if (const QScreen *s = screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(s->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    FormShow();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmMain::centreBanner()
+{
+    const QSize strip = ui->panBanner->size();
+    for (QWidget *picture : {static_cast<QWidget *>(ui->imgBanner), static_cast<QWidget *>(ui->gifBanner)})
+        picture->move(centredOffset(strip.width(), picture->width()),
+                      centredOffset(strip.height(), picture->height()));
+}
+
+void TfrmMain::fillForumList()
+{
+    for (int i = 0; i < m_forums->count(); ++i)
+        ui->lvwForums->addItem(fromText(m_forums->record(i).URL));
+    ui->lvwForums->setCurrentRow(-1);
+}
+
+void TfrmMain::fillFormatChooser()
+{
+    ui->cbxFormat->clear();
+    for (const std::string &entry : FormatChooserEntries(*m_formats))
+        ui->cbxFormat->addItem(fromText(entry));
+    ui->cbxFormat->setCurrentIndex(0);
+}
+
+void TfrmMain::connectBodyScrollBar()
+{
+    // The body's own scroll bar is hidden; the one beside it mirrors it.
+    QScrollBar *inner = ui->memBody->verticalScrollBar();
+    QScrollBar *outer = ui->bsSkinScrollBar1;
+    connect(inner, &QScrollBar::rangeChanged, outer, &QScrollBar::setRange);
+    connect(inner, &QScrollBar::valueChanged, outer, &QScrollBar::setValue);
+    connect(outer, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
+    outer->setRange(inner->minimum(), inner->maximum());
+    outer->setPageStep(inner->pageStep());
+
+    // The selection stays visible when the body loses the focus.
+    QPalette palette = ui->memBody->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    ui->memBody->setPalette(palette);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "UForums.h"
+
+#include <QWidget>
+
+#include <filesystem>
+#include <memory>
+
+class QTimer;
+
+namespace Ui {
+class TfrmMain;
+}
+
+// The main window: the top bar of commands, the banner strip, the message
+// editor with the forum list, the embedded browser and the footer links. It
+// owns the three record lists from its creation to its destruction.
+class TfrmMain : public QWidget {
+    Q_OBJECT
+public:
+    // appDir is where the data files live: the program's own folder, or a
+    // test's temporary one.
+    explicit TfrmMain(std::filesystem::path appDir, QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    const std::filesystem::path &appDir() const { return m_appDir; }
+    TFMessages &messages() { return *m_messages; }
+    TForums &forums() { return *m_forums; }
+    TFormats &formats() { return *m_formats; }
+    QTimer *timer() const { return Timer1; }
+
+    // Empties the template chooser, adds "text" and every named template, and
+    // selects "text".
+    void fillFormatChooser();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void FormDestroy();
+    void Timer1Timer();
+
+    void centreBanner();
+    void fillForumList();
+    void connectBodyScrollBar();
+
+    std::unique_ptr<Ui::TfrmMain> ui;
+    std::filesystem::path m_appDir;
+    std::unique_ptr<TFMessages> m_messages;
+    std::unique_ptr<TForums> m_forums;
+    std::unique_ptr<TFormats> m_formats;
+    QTimer *Timer1 = nullptr;
+    bool m_placed = false;
+};
+
+// The one main window, for the whole run.
+extern TfrmMain *frmMain;

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QApplication>
+
+// The application object. Every event passes through notify, so an error that
+// escapes a handler is caught here, shown by the general error handling, and
+// the event loop goes on.
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // Settings every process that shows our windows needs before the
+    // application object exists (the embedded browser shares GL contexts).
+    static void prepare();
+};

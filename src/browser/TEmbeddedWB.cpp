@@ -1,0 +1,8 @@
+#include "TEmbeddedWB.h"
+
+#include <QWebEngineSettings>
+
+TEmbeddedWB::TEmbeddedWB(QWidget *parent) : QWebEngineView(parent)
+{
+    settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+}

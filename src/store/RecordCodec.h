@@ -1,0 +1,36 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The caret-separated line format shared by the three data files: a header line,
+// then one line per record, each field followed by a caret, every line ending
+// in CR LF.
+namespace RecordCodec {
+
+struct Layout {
+    std::string_view header;   // the first line, without its line end
+    std::size_t fieldCount;    // fields per record
+    bool escapesLineBreaks;    // CR is stored as "%#%" and LF as "&#&"
+};
+
+using Fields = std::vector<std::string>;
+
+// Record lines of a file's text, each cut into exactly layout.fieldCount
+// fields: missing fields are empty, surplus fields are dropped. The header
+// line is skipped unread, and so is every line that holds only blanks.
+std::vector<Fields> parse(std::string_view text, const Layout &layout);
+
+// Appends one record line (with its CR LF) to out.
+void appendRecord(std::string &out, std::span<const std::string *const> fields, const Layout &layout);
+
+// The header line with its CR LF.
+void appendHeader(std::string &out, const Layout &layout);
+
+// Replaces every occurrence of from with to in one left-to-right scan; text put
+// in is not searched again.
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
+
+} // namespace RecordCodec

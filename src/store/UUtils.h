@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace UUtils {
+
+// Cuts a line into fields at every separator. Every separator closes a field,
+// even an empty one; what follows the last separator becomes a field only when
+// it is not empty, so a trailing separator is optional.
+void SplitByChar(char separator, std::string_view line, std::vector<std::string> &fields);
+
+// True for the bytes that trimming removes: codes 0 to 32.
+constexpr bool isBlank(unsigned char c) { return c <= 32; }
+
+// Removes every byte with a code from 0 to 32 from both ends.
+std::string_view Trim(std::string_view text);
+
+} // namespace UUtils
