@@ -3,6 +3,7 @@
 #include "BannerLayout.h"
 #include "ErrorHandler.h"
 #include "TDockLayout.h"
+#include "WidgetText.h"
 #include "ui_FMain.h"
 
 #include <QScreen>
@@ -10,12 +11,6 @@
 #include <QTimer>
 
 TfrmMain *frmMain = nullptr;
-
-namespace {
-
-QString fromText(const std::string &text) { return QString::fromLocal8Bit(text.data(), qsizetype(text.size())); }
-
-} // namespace
 
 TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::TfrmMain>()), m_appDir(std::move(appDir))
@@ -118,7 +113,7 @@ void TfrmMain::centreBanner()
 void TfrmMain::fillForumList()
 {
     for (int i = 0; i < m_forums->count(); ++i)
-        ui->lvwForums->addItem(fromText(m_forums->record(i).URL));
+        ui->lvwForums->addItem(WidgetText::toWidget(m_forums->record(i).URL));
     ui->lvwForums->setCurrentRow(-1);
 }
 
@@ -126,7 +121,7 @@ void TfrmMain::fillFormatChooser()
 {
     ui->cbxFormat->clear();
     for (const std::string &entry : FormatChooserEntries(*m_formats))
-        ui->cbxFormat->addItem(fromText(entry));
+        ui->cbxFormat->addItem(WidgetText::toWidget(entry));
     ui->cbxFormat->setCurrentIndex(0);
 }
 

@@ -29,6 +29,8 @@ public:
     TForums &forums() { return *m_forums; }
     TFormats &formats() { return *m_formats; }
     QTimer *timer() const { return Timer1; }
+    // The window's controls, under the names of the form data.
+    Ui::TfrmMain &controls() { return *ui; }
 
     // Empties the template chooser, adds "text" and every named template, and
     // selects "text".
