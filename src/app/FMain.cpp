@@ -2,10 +2,15 @@
 
 #include "BannerLayout.h"
 #include "ErrorHandler.h"
+#include "EventHooks.h"
+#include "FieldFilling.h"
+#include "TBrowserPane.h"
 #include "TDockLayout.h"
+#include "TForumPanel.h"
 #include "WidgetText.h"
 #include "ui_FMain.h"
 
+#include <QKeyEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -20,6 +25,7 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     ui->setupUi(this);
     TDockLayout::install(this);
     connectBodyScrollBar();
+    connectBrowser();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -29,10 +35,16 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
 
     frmMain = this;
     FormCreate();
+    connectForumPanel();
 }
 
 TfrmMain::~TfrmMain()
 {
+    // No control that goes down with the window may call a handler any more.
+    for (QObject *child : findChildren<QObject *>())
+        disconnect(child, nullptr, this, nullptr);
+    m_forumPanel.reset();
+    m_browserPane.reset();
     FormDestroy();
     if (frmMain == this)
         frmMain = nullptr;
@@ -142,3 +154,86 @@ void TfrmMain::connectBodyScrollBar()
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     ui->memBody->setPalette(palette);
 }
+
+void TfrmMain::connectBrowser()
+{
+    // Cookies of the user's logins live beside the data files, like them kept
+    // from one run to the next.
+    ui->EmbeddedWB1->setStorageDirectory(m_appDir / "BrowserProfile");
+    m_browserPane = std::make_unique<TBrowserPane>(*ui->edtURL, *ui->EmbeddedWB1);
+
+    connect(ui->bsSkinSpeedButton1, &QToolButton::clicked, this, &TfrmMain::bsSkinSpeedButton1Click);
+    connect(ui->bsSkinSpeedButton2, &QToolButton::clicked, this, &TfrmMain::bsSkinSpeedButton2Click);
+    connect(ui->bsSkinSpeedButton4, &QToolButton::clicked, this, &TfrmMain::bsSkinSpeedButton4Click);
+    connect(ui->bsSkinSpeedButton3, &QToolButton::clicked, this, &TfrmMain::bsSkinSpeedButton3Click);
+    connect(ui->bsSkinButton2, &QPushButton::clicked, this, &TfrmMain::bsSkinButton2Click);
+    EventHooks::onKeyDown(ui->edtURL, [this](const QKeyEvent &event) { edtURLKeyDown(event); });
+
+    connect(ui->btnSPaste, &QPushButton::clicked, this, &TfrmMain::btnSPasteClick);
+    connect(ui->btnBPaste, &QPushButton::clicked, this, &TfrmMain::btnBPasteClick);
+    connect(ui->btnUPaste, &QPushButton::clicked, this, &TfrmMain::btnUPasteClick);
+    connect(ui->btnWPaste, &QPushButton::clicked, this, &TfrmMain::btnWPasteClick);
+    connect(ui->btnAutoInsert, &QPushButton::clicked, this, &TfrmMain::btnAutoInsertClick);
+}
+
+void TfrmMain::connectForumPanel()
+{
+    m_forumPanel = std::make_unique<TForumPanel>(*m_forums, *ui->lvwForums, *ui->edtUsername,
+                                                 *ui->edtPassword, *ui->edtURL, *m_browserPane);
+    connect(ui->btnAddURL, &QPushButton::clicked, this, &TfrmMain::btnAddURLClick);
+    connect(ui->btnRemoveURL, &QPushButton::clicked, this, &TfrmMain::btnRemoveURLClick);
+    connect(ui->lvwForums, &QListWidget::itemSelectionChanged, this, &TfrmMain::lvwForumsListBoxClick);
+    EventHooks::onDoubleClick(ui->lvwForums->viewport(), [this] { lvwForumsListBoxDblClick(); });
+    EventHooks::onKeyDown(ui->lvwForums, [this](const QKeyEvent &event) { lvwForumsListBoxKeyDown(event); });
+    connect(ui->edtUsername, &QLineEdit::textChanged, this, &TfrmMain::edtUsernameChange);
+    connect(ui->edtPassword, &QLineEdit::textChanged, this, &TfrmMain::edtPasswordChange);
+}
+
+void TfrmMain::bsSkinSpeedButton1Click() { m_browserPane->back(); }
+
+void TfrmMain::bsSkinSpeedButton2Click() { m_browserPane->forward(); }
+
+void TfrmMain::bsSkinSpeedButton4Click() { m_browserPane->refresh(); }
+
+void TfrmMain::bsSkinSpeedButton3Click() { m_browserPane->stop(); }
+
+void TfrmMain::bsSkinButton2Click() { m_browserPane->go(); }
+
+void TfrmMain::edtURLKeyDown(const QKeyEvent &event) { m_browserPane->addressKeyDown(event); }
+
+void TfrmMain::btnSPasteClick()
+{
+    FieldFilling::paste(*ui->EmbeddedWB1, WidgetText::fromWidget(ui->edtSubject->text()));
+}
+
+void TfrmMain::btnBPasteClick() { FieldFilling::paste(*ui->EmbeddedWB1, WidgetText::memoText(ui->memBody)); }
+
+void TfrmMain::btnUPasteClick()
+{
+    FieldFilling::paste(*ui->EmbeddedWB1, WidgetText::fromWidget(ui->edtUsername->text()));
+}
+
+void TfrmMain::btnWPasteClick()
+{
+    FieldFilling::paste(*ui->EmbeddedWB1, WidgetText::fromWidget(ui->edtPassword->text()));
+}
+
+void TfrmMain::btnAutoInsertClick()
+{
+    FieldFilling::autoInsert(*ui->EmbeddedWB1, WidgetText::fromWidget(ui->edtSubject->text()),
+                             WidgetText::memoText(ui->memBody));
+}
+
+void TfrmMain::btnAddURLClick() { m_forumPanel->addCurrentUrl(); }
+
+void TfrmMain::btnRemoveURLClick() { m_forumPanel->removeSelected(); }
+
+void TfrmMain::lvwForumsListBoxClick() { m_forumPanel->showSelected(); }
+
+void TfrmMain::lvwForumsListBoxDblClick() { m_forumPanel->openSelected(); }
+
+void TfrmMain::lvwForumsListBoxKeyDown(const QKeyEvent &event) { m_forumPanel->listKeyDown(event); }
+
+void TfrmMain::edtUsernameChange() { m_forumPanel->usernameChanged(); }
+
+void TfrmMain::edtPasswordChange() { m_forumPanel->passwordChanged(); }

@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <memory>
 
+class QKeyEvent;
 class QTimer;
+class TBrowserPane;
+class TForumPanel;
 
 namespace Ui {
 class TfrmMain;
@@ -47,15 +50,41 @@ private:
     void FormDestroy();
     void Timer1Timer();
 
+    // Browser pane
+    void bsSkinSpeedButton1Click();
+    void bsSkinSpeedButton2Click();
+    void bsSkinSpeedButton4Click();
+    void bsSkinSpeedButton3Click();
+    void bsSkinButton2Click();
+    void edtURLKeyDown(const QKeyEvent &event);
+    // Field filling
+    void btnSPasteClick();
+    void btnBPasteClick();
+    void btnUPasteClick();
+    void btnWPasteClick();
+    void btnAutoInsertClick();
+    // Forum list
+    void btnAddURLClick();
+    void btnRemoveURLClick();
+    void lvwForumsListBoxClick();
+    void lvwForumsListBoxDblClick();
+    void lvwForumsListBoxKeyDown(const QKeyEvent &event);
+    void edtUsernameChange();
+    void edtPasswordChange();
+
     void centreBanner();
     void fillForumList();
     void connectBodyScrollBar();
+    void connectBrowser();
+    void connectForumPanel();
 
     std::unique_ptr<Ui::TfrmMain> ui;
     std::filesystem::path m_appDir;
     std::unique_ptr<TFMessages> m_messages;
     std::unique_ptr<TForums> m_forums;
     std::unique_ptr<TFormats> m_formats;
+    std::unique_ptr<TBrowserPane> m_browserPane;
+    std::unique_ptr<TForumPanel> m_forumPanel;
     QTimer *Timer1 = nullptr;
     bool m_placed = false;
 };

@@ -1,8 +1,283 @@
 #include "TEmbeddedWB.h"
 
+#include "Errors.h"
+#include "FLogin.h"
+#include "PageScript.h"
+#include "WidgetText.h"
+
+#include <QAuthenticator>
+#include <QDir>
+#include <QEvent>
+#include <QEventLoop>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QWebEngineHistory>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
+
+#include <memory>
+#include <system_error>
+
+namespace {
+
+// How long an operation waits for the page to answer before it gives up. The
+// field walk takes milliseconds even on very large pages.
+constexpr int pageAnswerTimeoutMs = 10000;
+
+std::string quoted(const QString &text) { return '"' + WidgetText::fromWidget(text) + '"'; }
+
+// Runs script in the browser's own script world of the page and waits for its
+// result. Input events wait meanwhile, so no handler of the user's runs in the
+// middle of the caller.
+QVariant runInPage(QWebEnginePage *page, const QString &script)
+{
+    struct Answer {
+        bool done = false;
+        QVariant value;
+    };
+    auto answer = std::make_shared<Answer>();
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [answer, waiting](const QVariant &value) {
+        answer->done = true;
+        answer->value = value;
+        if (waiting)
+            waiting->quit();
+    });
+    if (!answer->done) {
+        QTimer::singleShot(pageAnswerTimeoutMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (!answer->done || !answer->value.isValid())
+        throw EError("The page shown in the browser did not answer.");
+    return answer->value;
+}
+
+void applyPageSettings(QWebEngineSettings *settings)
+{
+    // Pages show pictures, videos and background sounds; their scripts never run.
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    settings->setAttribute(QWebEngineSettings::AutoLoadImages, true);
+    settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+}
+
+} // namespace
 
 TEmbeddedWB::TEmbeddedWB(QWidget *parent) : QWebEngineView(parent)
 {
-    settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    // A view that is shown starts the engine at once. Hidden until its window
+    // has drawn itself, it lets the window appear first.
+    setVisible(false);
+    m_hiddenUntilStarted = true;
+    watchWindow();
+}
+
+TEmbeddedWB::~TEmbeddedWB()
+{
+    // The page goes before its profile: the engine must not lose a profile
+    // that a live page still uses.
+    delete m_page;
+    m_page = nullptr;
+    delete m_profile;
+}
+
+void TEmbeddedWB::setStorageDirectory(std::filesystem::path dir) { m_storageDir = std::move(dir); }
+
+void TEmbeddedWB::watchWindow()
+{
+    if (m_startQueued || m_page)
+        return;
+    QWidget *top = window();
+    if (top == m_watched)
+        return;
+    if (m_watched)
+        m_watched->removeEventFilter(this);
+    m_watched = top != this ? top : nullptr;
+    if (m_watched)
+        m_watched->installEventFilter(this);
+}
+
+bool TEmbeddedWB::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_watched && event->type() == QEvent::Paint && !m_startQueued && !m_page) {
+        // Once the window has drawn itself, right after this paint.
+        m_startQueued = true;
+        m_watched->removeEventFilter(this);
+        m_watched = nullptr;
+        QTimer::singleShot(0, this, &TEmbeddedWB::startEngine);
+    }
+    return QWebEngineView::eventFilter(watched, event);
+}
+
+bool TEmbeddedWB::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Show:
+        // Shown by someone else before its time: our page must be in place
+        // before the view would make one of its own.
+        m_hiddenUntilStarted = false;
+        startEngine();
+        break;
+    case QEvent::ParentChange:
+        watchWindow();
+        break;
+    default:
+        break;
+    }
+    return QWebEngineView::event(event);
+}
+
+void TEmbeddedWB::startEngine()
+{
+    if (m_page)
+        return;
+    if (!m_storageDir.empty()) {
+        // The folder holds the cookies of the user's logins: keep it from other users.
+        std::error_code ec;
+        std::filesystem::create_directories(m_storageDir, ec);
+        if (!ec)
+            std::filesystem::permissions(m_storageDir, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::replace, ec);
+        if (ec)
+            throw EFileError("Cannot create folder", m_storageDir, ec.message());
+        const QString path = QDir(m_storageDir).absolutePath();
+        m_profile = new QWebEngineProfile(QStringLiteral("Postwright"), this);
+        m_profile->setPersistentStoragePath(path);
+        m_profile->setCachePath(path);
+        // Pages are kept in memory only: the folder holds what has to outlast
+        // the run, not a copy of every page seen.
+        m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+        m_profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+    } else {
+        m_profile = new QWebEngineProfile(this);
+    }
+    m_profile->setHttpUserAgent(m_profile->httpUserAgent() + QLatin1Char(' ') + UserAgent());
+    applyPageSettings(m_profile->settings());
+
+    m_page = new QWebEnginePage(m_profile, this);
+    applyPageSettings(m_page->settings());
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_busy = true; });
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this] { m_busy = false; });
+    connect(m_page, &QWebEnginePage::authenticationRequired, this,
+            [this](const QUrl &url, QAuthenticator *authenticator) {
+                askForLogin(authenticator,
+                            url.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
+                                                QUrl::RemoveFragment));
+            });
+    connect(m_page, &QWebEnginePage::proxyAuthenticationRequired, this,
+            [this](const QUrl &, QAuthenticator *authenticator, const QString &proxyHost) {
+                askForLogin(authenticator, proxyHost);
+            });
+    setPage(m_page);
+    if (m_hiddenUntilStarted) {
+        m_hiddenUntilStarted = false;
+        setVisible(true);
+    }
+}
+
+void TEmbeddedWB::askForLogin(QAuthenticator *authenticator, const QString &site)
+{
+    QString username;
+    QString password;
+    if (TfrmLogin::ask(site, authenticator->realm(), window(), username, password)) {
+        authenticator->setUser(username);
+        authenticator->setPassword(password);
+    } else {
+        // A null authenticator cancels: the page shows the server's refusal.
+        *authenticator = QAuthenticator();
+    }
+}
+
+QString TEmbeddedWB::UserAgent() { return QStringLiteral("Postwright-EmbeddedWB"); }
+
+QUrl TEmbeddedWB::addressUrl(const QString &address)
+{
+    // Blanks around the address are no part of it.
+    qsizetype begin = 0;
+    qsizetype end = address.size();
+    while (begin < end && address[begin].unicode() <= 32)
+        ++begin;
+    while (end > begin && address[end - 1].unicode() <= 32)
+        --end;
+    const QString text = address.mid(begin, end - begin);
+
+    // "name:" starts a scheme unless digits follow, which make it host:port.
+    static const QRegularExpression scheme(QStringLiteral(R"(^[A-Za-z][A-Za-z0-9+.\-]*:(?!\d+(?:[/?#]|$)))"));
+    const QUrl url(scheme.match(text).hasMatch() ? text : QStringLiteral("http://") + text, QUrl::TolerantMode);
+
+    static const QStringList needHost = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"),
+                                         QStringLiteral("ws"), QStringLiteral("wss")};
+    if (text.isEmpty() || !url.isValid() || (needHost.contains(url.scheme()) && url.host().isEmpty()))
+        throw EError("Cannot open " + quoted(address) + ": it is not a web address.");
+    return url;
+}
+
+void TEmbeddedWB::Navigate(const QString &address)
+{
+    const QUrl url = addressUrl(address);
+    startEngine();
+    m_page->load(url);
+}
+
+void TEmbeddedWB::GoBack()
+{
+    if (!m_page || !m_page->history()->canGoBack())
+        throw EError("There is no earlier page to go back to.");
+    m_page->triggerAction(QWebEnginePage::Back);
+}
+
+void TEmbeddedWB::GoForward()
+{
+    if (!m_page || !m_page->history()->canGoForward())
+        throw EError("There is no later page to go forward to.");
+    m_page->triggerAction(QWebEnginePage::Forward);
+}
+
+void TEmbeddedWB::Refresh()
+{
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Reload);
+}
+
+void TEmbeddedWB::Stop()
+{
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Stop);
+}
+
+bool TEmbeddedWB::PasteIntoPage()
+{
+    if (!m_page)
+        return false;
+    m_page->triggerAction(QWebEnginePage::Paste);
+    return true;
+}
+
+bool TEmbeddedWB::FillField(const std::string &name, const std::string &value)
+{
+    return FillFields({{name, value}}).front();
+}
+
+std::vector<bool> TEmbeddedWB::FillFields(const std::vector<FieldValue> &fields)
+{
+    std::vector<bool> results(fields.size(), false);
+    // No engine yet means no page has ever been shown.
+    if (!m_page || fields.empty())
+        return results;
+
+    QList<QPair<QString, QString>> texts;
+    texts.reserve(qsizetype(fields.size()));
+    for (const auto &[name, value] : fields)
+        texts.append({WidgetText::toWidget(name), WidgetText::toWidget(value)});
+
+    const QVariantMap answer = runInPage(m_page, PageScript::fillFields(texts)).toMap();
+    const QVariantList set = answer.value(QStringLiteral("results")).toList();
+    for (qsizetype k = 0; k < set.size() && std::size_t(k) < results.size(); ++k)
+        results[std::size_t(k)] = set[k].toBool();
+    const QVariant error = answer.value(QStringLiteral("error"));
+    if (!error.isNull())
+        throw EError("Cannot reach the forms of the page: " + WidgetText::fromWidget(error.toString()));
+    return results;
 }

@@ -1,10 +1,79 @@
 #pragma once
 
+#include <QPointer>
+#include <QUrl>
 #include <QWebEngineView>
 
-// The embedded web browser of the main window. Page scripts never run in it.
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QAuthenticator;
+class QWebEngineProfile;
+
+// The embedded web browser of the main window. Page scripts never run in it;
+// pictures, video and sound do. The engine behind it starts once the window
+// that holds it has drawn itself, or at the first operation that needs it, so
+// the window shows without waiting for it.
 class TEmbeddedWB : public QWebEngineView {
     Q_OBJECT
 public:
+    // A field name and the value to put into every field of that name.
+    using FieldValue = std::pair<std::string, std::string>;
+
     explicit TEmbeddedWB(QWidget *parent = nullptr);
+    ~TEmbeddedWB() override;
+
+    // Where the browser keeps cookies and site data from one run to the next,
+    // so logins survive a restart. Takes effect when the engine starts; without
+    // it the browser writes nothing to disk.
+    void setStorageDirectory(std::filesystem::path dir);
+
+    // Starts the engine now if it has not started yet.
+    void startEngine();
+    bool engineStarted() const { return m_page != nullptr; }
+
+    // Starts loading the address; returns at once. An address without a scheme
+    // opens as http. Raises EError for a text that is no address.
+    void Navigate(const QString &address);
+    // Raise EError when there is no earlier (later) page.
+    void GoBack();
+    void GoForward();
+    void Refresh();
+    void Stop();
+    // True while a page is loading.
+    bool Busy() const { return m_busy; }
+    // Inserts the clipboard's text at the page's caret. False when no page is there.
+    bool PasteIntoPage();
+    // Sets every element named name (compared byte for byte, with case) of every
+    // form of the shown page, frames left out, to value. True when one was set.
+    bool FillField(const std::string &name, const std::string &value);
+    // FillField for each pair in order, in one visit to the page. The result
+    // holds one entry per pair; an error reaching the page's forms raises EError
+    // and leaves the later pairs undone.
+    std::vector<bool> FillFields(const std::vector<FieldValue> &fields);
+
+    // The token after the engine's own user agent that names this browser.
+    static QString UserAgent();
+    // What Navigate opens for an address typed by the user; raises EError when
+    // the text is no address.
+    static QUrl addressUrl(const QString &address);
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void watchWindow();
+    void askForLogin(QAuthenticator *authenticator, const QString &site);
+
+    std::filesystem::path m_storageDir;
+    QWebEngineProfile *m_profile = nullptr;
+    QWebEnginePage *m_page = nullptr;
+    // The window whose first paint starts the engine.
+    QPointer<QWidget> m_watched;
+    bool m_hiddenUntilStarted = false;
+    bool m_startQueued = false;
+    bool m_busy = false;
 };

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+class TEmbeddedWB;
+
+// Puts the message editor's texts into the page shown in the browser, exactly
+// as typed.
+namespace FieldFilling {
+
+// A paste button: text replaces the clipboard's content and is pasted at the
+// page's caret.
+void paste(TEmbeddedWB &browser, const std::string &text);
+
+// "Auto Insert": subject into every field named "subject", then body into every
+// field named "body", of the page's forms. Shows nothing either way.
+void autoInsert(TEmbeddedWB &browser, const std::string &subject, const std::string &body);
+
+} // namespace FieldFilling

@@ -1,0 +1,91 @@
+#include "PageScript.h"
+
+namespace PageScript {
+
+QString jsonString(const QString &text)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    QString out;
+    out.reserve(text.size() + 2);
+    out += QLatin1Char('"');
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool plain = u >= 0x20 && u < 0x7f && u != u'"' && u != u'\\' && u != u'<' && u != u'>' &&
+                           u != u'&' && u != u'\'' && u != u'/';
+        if (plain) {
+            out += c;
+            continue;
+        }
+        out += QLatin1String("\\u");
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out += QLatin1Char(hex[(u >> shift) & 0xf]);
+    }
+    out += QLatin1Char('"');
+    return out;
+}
+
+QString fillFields(const QList<QPair<QString, QString>> &fields)
+{
+    QString data = QStringLiteral("[");
+    for (qsizetype k = 0; k < fields.size(); ++k) {
+        if (k)
+            data += QLatin1Char(',');
+        data += QLatin1Char('[') + jsonString(fields[k].first) + QLatin1Char(',') +
+                jsonString(fields[k].second) + QLatin1Char(']');
+    }
+    data += QLatin1Char(']');
+
+    // The collections are reached through the prototypes' own getters: a form
+    // control named "elements" or "length", or an element named "forms", would
+    // otherwise stand in for the property of that name.
+    static const QString walk = QStringLiteral(R"JS(
+(function (fields) {
+    'use strict';
+    function getter(proto, name) {
+        var d = Object.getOwnPropertyDescriptor(proto, name);
+        return function (o) { return d && d.get ? d.get.call(o) : o[name]; };
+    }
+    var formsOf = getter(Document.prototype, 'forms');
+    var elementsOf = getter(HTMLFormElement.prototype, 'elements');
+    var lengthOf = getter(HTMLCollection.prototype, 'length');
+    var itemOf = HTMLCollection.prototype.item;
+    var tagged = Document.prototype.getElementsByTagName;
+    var results = [];
+    try {
+        for (var f = 0; f < fields.length; ++f) {
+            var name = fields[f][0], value = fields[f][1], set = false;
+            var doc = document;
+            if (!doc || lengthOf(tagged.call(doc, 'FORM')) === 0) {
+                results.push(false);
+                continue;
+            }
+            var n = lengthOf(formsOf(doc));
+            walk: for (var i = 0; i < n; ++i) {
+                var elements = elementsOf(itemOf.call(formsOf(document), i));
+                var m = lengthOf(elements);
+                for (var j = 0; j < m; ++j) {
+                    var element = itemOf.call(elements, j);
+                    try {
+                        if (element.name === name) {
+                            element.value = value;
+                            set = true;
+                        }
+                    } catch (e) {
+                        // A field that refuses its name or value ends the walk
+                        // quietly with what it has set so far.
+                        break walk;
+                    }
+                }
+            }
+            results.push(set);
+        }
+    } catch (e) {
+        return { results: results, error: String(e) };
+    }
+    return { results: results, error: null };
+})
+)JS");
+    return walk + QLatin1Char('(') + data + QStringLiteral(");");
+}
+
+} // namespace PageScript

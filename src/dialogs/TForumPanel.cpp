@@ -1,0 +1,93 @@
+#include "TForumPanel.h"
+
+#include "ListBox.h"
+#include "TBrowserPane.h"
+#include "WidgetText.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+
+TForumPanel::TForumPanel(TForums &forums, QListWidget &list, QLineEdit &username, QLineEdit &password,
+                         QLineEdit &address, TBrowserPane &pane)
+    : m_forums(forums), m_list(list), m_username(username), m_password(password), m_address(address),
+      m_pane(pane)
+{
+    ListBox::keepSelectionOnEmptySpace(&m_list);
+}
+
+void TForumPanel::addCurrentUrl()
+{
+    const QString url = m_address.text();
+    if (url.isEmpty())
+        return;
+    auto forum = std::make_unique<TForum>();
+    forum->URL = WidgetText::fromWidget(url);
+    forum->Username = WidgetText::fromWidget(m_username.text());
+    forum->Password = WidgetText::fromWidget(m_password.text());
+    std::string entry = forum->URL;
+    m_forums.insert(0, std::move(entry), std::move(forum));
+    // The list box keeps the selection on the row that moves down.
+    m_list.insertItem(0, url);
+    m_forums.SaveAll();
+}
+
+void TForumPanel::removeSelected()
+{
+    const int p = ListBox::selectedRow(&m_list);
+    if (p >= 0) {
+        m_forums.remove(p);
+        // Cleared first, so that removing the row selects no other one.
+        ListBox::clearSelection(&m_list);
+        delete m_list.takeItem(p);
+    }
+    // No row is selected now, so these changes write into no forum.
+    m_username.clear();
+    m_password.clear();
+    m_forums.SaveAll();
+}
+
+void TForumPanel::listKeyDown(const QKeyEvent &event)
+{
+    if (event.key() == Qt::Key_Delete)
+        removeSelected();
+}
+
+void TForumPanel::showSelected()
+{
+    const int p = ListBox::selectedRow(&m_list);
+    if (p < 0)
+        return;
+    // A copy: each assignment runs a change handler that writes into the forum.
+    const TForum forum = m_forums.record(p);
+    m_username.setText(WidgetText::toWidget(forum.Username));
+    m_password.setText(WidgetText::toWidget(forum.Password));
+}
+
+void TForumPanel::openSelected()
+{
+    const int p = ListBox::selectedRow(&m_list);
+    if (p < 0)
+        return;
+    const TForum forum = m_forums.record(p);
+    m_username.setText(WidgetText::toWidget(forum.Username));
+    m_password.setText(WidgetText::toWidget(forum.Password));
+    m_pane.open(forum.URL);
+}
+
+void TForumPanel::editChanged(std::string TForum::*field, const QLineEdit &edit)
+{
+    const int p = ListBox::selectedRow(&m_list);
+    if (p >= 0) {
+        std::string &stored = m_forums.record(p).*field;
+        // Showing a forum writes its own value back. Bytes the edit cannot
+        // show exactly stay as they are as long as the text is not edited.
+        if (edit.text() != WidgetText::toWidget(stored))
+            stored = WidgetText::fromWidget(edit.text());
+    }
+    m_forums.SaveAll();
+}
+
+void TForumPanel::usernameChanged() { editChanged(&TForum::Username, m_username); }
+
+void TForumPanel::passwordChanged() { editChanged(&TForum::Password, m_password); }
