@@ -52,4 +52,17 @@ inline void clickAt(TEmbeddedWB *browser, QPoint where)
     QTest::mouseClick(target, Qt::LeftButton, {}, where);
 }
 
+// Clicks into the field until it has the page's focus: a page that has just
+// loaded may not take clicks until it has drawn itself.
+inline bool focusField(TEmbeddedWB *browser, const QString &selector)
+{
+    const QString focused = QStringLiteral("document.activeElement === document.querySelector('%1')").arg(selector);
+    return QTest::qWaitFor(
+        [&] {
+            clickAt(browser, centreOf(browser, selector));
+            return QTest::qWaitFor([&] { return evaluate(browser, focused).toBool(); }, 200);
+        },
+        10000);
+}
+
 } // namespace BrowserTestUtil
