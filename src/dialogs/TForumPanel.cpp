@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalBlocker>
 
 TForumPanel::TForumPanel(TForums &forums, QListWidget &list, QLineEdit &username, QLineEdit &password,
                          QLineEdit &address, TBrowserPane &pane)
@@ -27,8 +28,13 @@ void TForumPanel::addCurrentUrl()
     forum->Password = WidgetText::fromWidget(m_password.text());
     std::string entry = forum->URL;
     m_forums.insert(0, std::move(entry), std::move(forum));
-    // The list box keeps the selection on the row that moves down.
-    m_list.insertItem(0, url);
+    {
+        // The list box keeps the selection on the row that moves down. On the
+        // way it reports a change of selection with the rows not yet moved;
+        // the user changed nothing, so nothing is shown.
+        const QSignalBlocker quiet(&m_list);
+        m_list.insertItem(0, url);
+    }
     m_forums.SaveAll();
 }
 
