@@ -38,6 +38,13 @@ struct MainWindowFixture {
         return c;
     }
 
+    // Makes the window the active one again, as after another window closed.
+    bool activate() const
+    {
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+
     TEmbeddedWB *browser() const { return control<TEmbeddedWB>("EmbeddedWB1"); }
 
     void write(const char *file, const std::string &bytes) const

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 
 namespace {
 
@@ -19,10 +20,12 @@ using Checks = QList<QPair<QString, QString>>;
 
 void open(MainWindowFixture &f, const TestHttpServer &server, const QString &page, const QString &title)
 {
+    // Also when the same page is shown already: wait for the new load.
+    QSignalSpy finished(f.browser(), &QWebEngineView::loadFinished);
     auto *edit = f.control<QLineEdit>("edtURL");
     edit->setText(server.address(page));
     QTest::mouseClick(f.control("bsSkinButton2"), Qt::LeftButton);
-    if (!f.loads(title))
+    if (!finished.wait(15000) || !f.loads(title))
         qFatal("page %s did not load", qPrintable(page));
 }
 
@@ -45,7 +48,13 @@ QString applicationWorldTypeOf(TEmbeddedWB *browser, const QString &name)
 class TestFieldFilling : public QObject {
     Q_OBJECT
 
+    // One window for the tests that open pages: each opens its page afresh.
+    TestHttpServer server;
+    std::unique_ptr<MainWindowFixture> shared;
+
 private slots:
+    void initTestCase() { shared = std::make_unique<MainWindowFixture>(); }
+    void cleanupTestCase() { shared.reset(); }
     void autoInsert_data();
     void autoInsert();
     void fillFieldResult_data();
@@ -112,8 +121,7 @@ void TestFieldFilling::autoInsert()
     QFETCH(QString, subject);
     QFETCH(QString, body);
     QFETCH(Checks, checks);
-    TestHttpServer server;
-    MainWindowFixture f;
+    MainWindowFixture &f = *shared;
     ReportedErrors errors;
     open(f, server, page, title);
     f.control<QLineEdit>("edtSubject")->setText(subject);
@@ -147,8 +155,7 @@ void TestFieldFilling::fillFieldResult()
     QFETCH(QString, title);
     QFETCH(QByteArray, name);
     QFETCH(bool, set);
-    TestHttpServer server;
-    MainWindowFixture f;
+    MainWindowFixture &f = *shared;
     open(f, server, page, title);
     QCOMPARE(f.browser()->FillField(name.toStdString(), "value"), set);
 }
@@ -188,8 +195,7 @@ void TestFieldFilling::valuesArriveAsData_data()
 void TestFieldFilling::valuesArriveAsData()
 {
     QFETCH(QByteArray, bytes);
-    TestHttpServer server;
-    MainWindowFixture f;
+    MainWindowFixture &f = *shared;
     ReportedErrors errors;
     open(f, server, "/hidden_body.html", "Hidden fields");
     const std::string value(bytes.constData(), std::size_t(bytes.size()));
@@ -240,14 +246,14 @@ void TestFieldFilling::pasteButtons()
     QFETCH(QString, clipboard);
     QFETCH(QString, pasted);
     QFETCH(bool, takesFocus);
-    TestHttpServer server;
-    MainWindowFixture f;
+    MainWindowFixture &f = *shared;
     ReportedErrors errors;
     if (auto *memo = f.window->findChild<QPlainTextEdit *>(QLatin1String(edit)))
         memo->setPlainText(text);
     else
         f.control<QLineEdit>(edit.constData())->setText(text);
     open(f, server, "/paste.html", "Paste");
+    QVERIFY(f.activate());
     QGuiApplication::clipboard()->setText("earlier content");
 
     // The user clicks into the page's field, then on the button.
@@ -263,11 +269,12 @@ void TestFieldFilling::pasteButtons()
 
 void TestFieldFilling::emptyPasteEmptiesTheClipboard()
 {
-    TestHttpServer server;
-    MainWindowFixture f;
+    MainWindowFixture &f = *shared;
     ReportedErrors errors;
     open(f, server, "/paste.html", "Paste");
+    QVERIFY(f.activate());
     QVERIFY(BrowserTestUtil::focusField(f.browser(), "[name=subject]"));
+    f.control<QLineEdit>("edtSubject")->clear();
     QGuiApplication::clipboard()->setText("earlier content");
     QTest::mouseClick(f.control("btnSPaste"), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), QString());
