@@ -1,0 +1,234 @@
+// The embedded browser's costs that a user feels: how long the program takes
+// to show its window (the browser engine starting before or after it), and how
+// long "Auto Insert" takes on a page with thousands of form elements.
+//
+// Runs offscreen when there is no display. The start-up benchmark starts this
+// executable again as the program would start, once per iteration.
+#include "FMain.h"
+#include "TApplication.h"
+#include "TEmbeddedWB.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr const char *probeOption = "--startup-probe";
+
+void prepareEnvironment()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+}
+
+// Tells the parent, on stdout, when the window has drawn itself and when the
+// browser engine has started, in milliseconds since main began.
+class StartupWatch : public QObject {
+public:
+    StartupWatch(TfrmMain &window, TEmbeddedWB &browser, const QElapsedTimer &clock)
+        : m_window(window), m_browser(browser), m_clock(clock)
+    {
+        window.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &m_window && event->type() == QEvent::Paint && !m_painted) {
+            m_painted = true;
+            // Right after this paint has reached the screen.
+            QTimer::singleShot(0, this, [this] {
+                std::printf("shown %.3f\n", double(m_clock.nsecsElapsed()) / 1e6);
+                std::fflush(stdout);
+                waitForEngine();
+            });
+        }
+        return false;
+    }
+
+private:
+    void waitForEngine()
+    {
+        if (!m_browser.engineStarted()) {
+            QTimer::singleShot(1, this, [this] { waitForEngine(); });
+            return;
+        }
+        std::printf("engine %.3f\n", double(m_clock.nsecsElapsed()) / 1e6);
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    }
+
+    TfrmMain &m_window;
+    TEmbeddedWB &m_browser;
+    const QElapsedTimer &m_clock;
+    bool m_painted = false;
+};
+
+// The program's start, as main.cpp does it, over an empty application folder.
+int startupProbe(int argc, char **argv, bool engineFirst)
+{
+    QElapsedTimer clock;
+    clock.start();
+    TApplication::prepare();
+    TApplication app(argc, argv);
+    QTemporaryDir dir;
+    TfrmMain window(std::filesystem::path(dir.path().toStdString()));
+    auto *browser = window.findChild<TEmbeddedWB *>(QStringLiteral("EmbeddedWB1"));
+    if (engineFirst)
+        browser->startEngine();
+    StartupWatch watch(window, *browser, clock);
+    window.show();
+    return app.exec();
+}
+
+// Milliseconds after start that the probe reports for what, or -1.
+double readProbeLine(QProcess &probe, const char *what)
+{
+    while (probe.state() != QProcess::NotRunning || probe.canReadLine()) {
+        if (!probe.canReadLine() && !probe.waitForReadyRead(30000))
+            return -1;
+        while (probe.canReadLine()) {
+            const QByteArray line = probe.readLine().trimmed();
+            if (line.startsWith(what))
+                return line.mid(qsizetype(std::strlen(what)) + 1).toDouble();
+        }
+    }
+    return -1;
+}
+
+// From starting the program to its window being drawn. The counters give the
+// moment the engine had started, measured from the program's start too.
+void BM_StartupToWindowShown(benchmark::State &state)
+{
+    const bool engineFirst = state.range(0) != 0;
+    double engineSum = 0;
+    double insideSum = 0;
+    for (auto _ : state) {
+        QProcess probe;
+        probe.setStandardErrorFile(QProcess::nullDevice());
+        QElapsedTimer clock;
+        clock.start();
+        probe.start(QCoreApplication::applicationFilePath(),
+                    {QString::fromLatin1(probeOption), engineFirst ? QStringLiteral("engine-first") : QStringLiteral("deferred")});
+        const double shownInside = readProbeLine(probe, "shown");
+        const double shown = double(clock.nsecsElapsed()) / 1e9;
+        const double engineInside = readProbeLine(probe, "engine");
+        const double engine = double(clock.nsecsElapsed()) / 1e6;
+        probe.waitForFinished(30000);
+        if (shownInside < 0 || engineInside < 0) {
+            state.SkipWithError("the probe did not report");
+            return;
+        }
+        state.SetIterationTime(shown);
+        engineSum += engine;
+        insideSum += shownInside;
+    }
+    state.counters["engine_started_ms"] = engineSum / double(state.iterations());
+    state.counters["shown_after_main_ms"] = insideSum / double(state.iterations());
+}
+BENCHMARK(BM_StartupToWindowShown)
+    ->ArgName("engine_first")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond);
+
+// A page with the given number of form elements in ten forms; "subject" and
+// "body" come last, so each walk goes through every element.
+QString bigFormPage(int elements)
+{
+    QString html = QStringLiteral("<!DOCTYPE html><html><head><title>Big</title></head><body>");
+    const int perForm = elements / 10;
+    int made = 0;
+    for (int f = 0; f < 10; ++f) {
+        html += QStringLiteral("<form>");
+        const int here = f < 9 ? perForm : elements - made - 2;
+        for (int i = 0; i < here; ++i, ++made)
+            html += (i % 3 == 0) ? QStringLiteral("<input type=hidden name=h%1 value=v>").arg(made)
+                                 : QStringLiteral("<input name=f%1>").arg(made);
+        if (f == 9)
+            html += QStringLiteral("<input name=subject><textarea name=body></textarea>");
+        html += QStringLiteral("</form>");
+    }
+    return html + QStringLiteral("</body></html>");
+}
+
+struct BigPageWindow {
+    QTemporaryDir dir;
+    TfrmMain window{std::filesystem::path(dir.path().toStdString())};
+    TEmbeddedWB *browser = window.findChild<TEmbeddedWB *>(QStringLiteral("EmbeddedWB1"));
+
+    explicit BigPageWindow(int elements)
+    {
+        window.show();
+        (void)QTest::qWaitForWindowExposed(&window);
+        browser->startEngine();
+        QSignalSpy loaded(browser, &QWebEngineView::loadFinished);
+        browser->page()->setHtml(bigFormPage(elements), QUrl(QStringLiteral("http://127.0.0.1/")));
+        loaded.wait(60000);
+        window.findChild<QLineEdit *>(QStringLiteral("edtSubject"))->setText(QStringLiteral("A subject"));
+        window.findChild<QPlainTextEdit *>(QStringLiteral("memBody"))
+            ->setPlainText(QStringLiteral("First line\nSecond line \"quoted\" </script>"));
+    }
+};
+
+// From the click on "Auto Insert" to both fields being set: the click returns
+// when they are.
+void BM_AutoInsertClick(benchmark::State &state)
+{
+    BigPageWindow w(int(state.range(0)));
+    auto *button = w.window.findChild<QPushButton *>(QStringLiteral("btnAutoInsert"));
+    for (auto _ : state)
+        QTest::mouseClick(button, Qt::LeftButton);
+    if (!w.browser->FillField("subject", "check") || !w.browser->FillField("body", "check"))
+        state.SkipWithError("the page's fields were not found");
+}
+BENCHMARK(BM_AutoInsertClick)->Arg(5000)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The same two walks as two visits to the page, one per field.
+void BM_FillFieldTwice(benchmark::State &state)
+{
+    BigPageWindow w(int(state.range(0)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(w.browser->FillField("subject", "A subject"));
+        benchmark::DoNotOptimize(w.browser->FillField("body", "A body"));
+    }
+}
+BENCHMARK(BM_FillFieldTwice)->Arg(5000)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    prepareEnvironment();
+    if (argc >= 2 && std::strcmp(argv[1], probeOption) == 0)
+        return startupProbe(argc, argv, argc >= 3 && std::strcmp(argv[2], "engine-first") == 0);
+
+    TApplication::prepare();
+    TApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
