@@ -67,11 +67,14 @@ void applyPageSettings(QWebEngineSettings *settings)
 
 TEmbeddedWB::TEmbeddedWB(QWidget *parent) : QWebEngineView(parent)
 {
-    // A view that is shown starts the engine at once. Hidden until its window
-    // has drawn itself, it lets the window appear first.
+    // A view that is shown starts the engine with a page of its own. Hidden
+    // until the first operation that needs a page, it costs nothing before.
     setVisible(false);
     m_hiddenUntilStarted = true;
-    watchWindow();
+    // Hidden, it still takes its place in the window's layout.
+    QSizePolicy policy = sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    setSizePolicy(policy);
 }
 
 TEmbeddedWB::~TEmbeddedWB()
@@ -85,46 +88,13 @@ TEmbeddedWB::~TEmbeddedWB()
 
 void TEmbeddedWB::setStorageDirectory(std::filesystem::path dir) { m_storageDir = std::move(dir); }
 
-void TEmbeddedWB::watchWindow()
-{
-    if (m_startQueued || m_page)
-        return;
-    QWidget *top = window();
-    if (top == m_watched)
-        return;
-    if (m_watched)
-        m_watched->removeEventFilter(this);
-    m_watched = top != this ? top : nullptr;
-    if (m_watched)
-        m_watched->installEventFilter(this);
-}
-
-bool TEmbeddedWB::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_watched && event->type() == QEvent::Paint && !m_startQueued && !m_page) {
-        // Once the window has drawn itself, right after this paint.
-        m_startQueued = true;
-        m_watched->removeEventFilter(this);
-        m_watched = nullptr;
-        QTimer::singleShot(0, this, &TEmbeddedWB::startEngine);
-    }
-    return QWebEngineView::eventFilter(watched, event);
-}
-
 bool TEmbeddedWB::event(QEvent *event)
 {
-    switch (event->type()) {
-    case QEvent::Show:
+    if (event->type() == QEvent::Show && !m_page) {
         // Shown by someone else before its time: our page must be in place
         // before the view would make one of its own.
         m_hiddenUntilStarted = false;
         startEngine();
-        break;
-    case QEvent::ParentChange:
-        watchWindow();
-        break;
-    default:
-        break;
     }
     return QWebEngineView::event(event);
 }

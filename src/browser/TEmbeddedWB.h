@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPointer>
 #include <QUrl>
 #include <QWebEngineView>
 
@@ -13,9 +12,9 @@ class QAuthenticator;
 class QWebEngineProfile;
 
 // The embedded web browser of the main window. Page scripts never run in it;
-// pictures, video and sound do. The engine behind it starts once the window
-// that holds it has drawn itself, or at the first operation that needs it, so
-// the window shows without waiting for it.
+// pictures, video and sound do. It shows nothing until the first page is
+// opened, and the engine behind it starts only then (or at startEngine), so
+// the window shows without waiting for the engine.
 class TEmbeddedWB : public QWebEngineView {
     Q_OBJECT
 public:
@@ -30,7 +29,8 @@ public:
     // it the browser writes nothing to disk.
     void setStorageDirectory(std::filesystem::path dir);
 
-    // Starts the engine now if it has not started yet.
+    // Starts the engine now if it has not started yet; page() is the
+    // browser's own page from then on.
     void startEngine();
     bool engineStarted() const { return m_page != nullptr; }
 
@@ -62,18 +62,13 @@ public:
 
 protected:
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void watchWindow();
     void askForLogin(QAuthenticator *authenticator, const QString &site);
 
     std::filesystem::path m_storageDir;
     QWebEngineProfile *m_profile = nullptr;
     QWebEnginePage *m_page = nullptr;
-    // The window whose first paint starts the engine.
-    QPointer<QWidget> m_watched;
     bool m_hiddenUntilStarted = false;
-    bool m_startQueued = false;
     bool m_busy = false;
 };

@@ -2,8 +2,8 @@
 
 #include "FMain.h"
 #include "TEmbeddedWB.h"
+#include "TestAppDir.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <filesystem>
@@ -14,7 +14,7 @@
 // The main window over a temporary application directory, shown as the
 // program shows it.
 struct MainWindowFixture {
-    QTemporaryDir dir;
+    TestAppDir dir;
     std::filesystem::path appDir{dir.path().toStdString()};
     std::unique_ptr<TfrmMain> window;
 

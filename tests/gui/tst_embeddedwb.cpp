@@ -5,11 +5,11 @@
 #include "FLogin.h"
 #include "GuiTestMain.h"
 #include "TEmbeddedWB.h"
+#include "TestAppDir.h"
 #include "TestHttpServer.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
 
@@ -55,7 +55,7 @@ class TestEmbeddedWB : public QObject {
 private slots:
     void addressUrl_data();
     void addressUrl();
-    void engineStartsOnceTheWindowIsUp();
+    void engineWaitsForTheFirstPage();
     void navigateWithoutScheme();
     void userAgentNamesTheBrowser();
     void picturesLoad();
@@ -100,26 +100,32 @@ void TestEmbeddedWB::addressUrl()
     }
 }
 
-void TestEmbeddedWB::engineStartsOnceTheWindowIsUp()
+void TestEmbeddedWB::engineWaitsForTheFirstPage()
 {
-    QTemporaryDir dir;
+    TestAppDir dir;
     const fs::path storage = fs::path(dir.path().toStdString()) / "profile";
+    TestHttpServer server;
     BrowserWindow w(storage);
-    QTest::qWait(50);
-    // Not shown: nothing started, nothing written.
-    QVERIFY(!w.browser->engineStarted());
-    QVERIFY(!fs::exists(storage));
     w.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w.window));
-    QTRY_VERIFY(w.browser->engineStarted());
-    QTRY_VERIFY(w.browser->isVisible());
+    // The window is up with nothing started and nothing written.
+    QVERIFY(!w.browser->engineStarted());
+    QVERIFY(!w.browser->isVisible());
+    QVERIFY(!fs::exists(storage));
+    QVERIFY(!w.browser->FillField("subject", "x"));
+    QVERIFY(!w.browser->PasteIntoPage());
+    w.browser->Stop();
+    w.browser->Refresh();
+    QVERIFY(!w.browser->engineStarted());
+
+    w.browser->Navigate(server.address("/page_a.html"));
+    QVERIFY(w.browser->engineStarted());
+    QVERIFY(w.browser->isVisible());
     QCOMPARE(w.browser->page()->profile()->persistentStoragePath(), QString::fromStdString(storage.string()));
     QVERIFY(!w.browser->page()->profile()->isOffTheRecord());
     // The folder keeps the user's cookies: no one else may read it.
     QCOMPARE(fs::status(storage).permissions() & fs::perms::all, fs::perms::owner_all);
-    // It loads nothing by itself.
-    QVERIFY(w.browser->url().isEmpty());
-    QVERIFY(!w.browser->Busy());
+    QVERIFY(loads(w.browser, "Page A"));
 }
 
 void TestEmbeddedWB::navigateWithoutScheme()
@@ -155,7 +161,7 @@ void TestEmbeddedWB::picturesLoad()
 
 void TestEmbeddedWB::cookiesSurviveARestart()
 {
-    QTemporaryDir dir;
+    TestAppDir dir;
     const fs::path storage = fs::path(dir.path().toStdString()) / "profile";
     TestHttpServer server;
     server.route("/login", [](const TestHttpServer::Request &) {
