@@ -155,6 +155,12 @@ void TfrmMain::connectBodyScrollBar()
     ui->memBody->setPalette(palette);
 }
 
+template <class Sender, class Signal>
+void TfrmMain::handle(Sender *sender, Signal signal, void (TfrmMain::*handler)())
+{
+    connect(sender, signal, this, ErrorHandler::guarded([this, handler] { (this->*handler)(); }));
+}
+
 void TfrmMain::connectBrowser()
 {
     // Cookies of the user's logins live beside the data files, like them kept
@@ -162,31 +168,31 @@ void TfrmMain::connectBrowser()
     ui->EmbeddedWB1->setStorageDirectory(m_appDir / "BrowserProfile");
     m_browserPane = std::make_unique<TBrowserPane>(*ui->edtURL, *ui->EmbeddedWB1);
 
-    connect(ui->bsSkinSpeedButton1, &QToolButton::clicked, this, &TfrmMain::bsSkinSpeedButton1Click);
-    connect(ui->bsSkinSpeedButton2, &QToolButton::clicked, this, &TfrmMain::bsSkinSpeedButton2Click);
-    connect(ui->bsSkinSpeedButton4, &QToolButton::clicked, this, &TfrmMain::bsSkinSpeedButton4Click);
-    connect(ui->bsSkinSpeedButton3, &QToolButton::clicked, this, &TfrmMain::bsSkinSpeedButton3Click);
-    connect(ui->bsSkinButton2, &QPushButton::clicked, this, &TfrmMain::bsSkinButton2Click);
+    handle(ui->bsSkinSpeedButton1, &QToolButton::clicked, &TfrmMain::bsSkinSpeedButton1Click);
+    handle(ui->bsSkinSpeedButton2, &QToolButton::clicked, &TfrmMain::bsSkinSpeedButton2Click);
+    handle(ui->bsSkinSpeedButton4, &QToolButton::clicked, &TfrmMain::bsSkinSpeedButton4Click);
+    handle(ui->bsSkinSpeedButton3, &QToolButton::clicked, &TfrmMain::bsSkinSpeedButton3Click);
+    handle(ui->bsSkinButton2, &QPushButton::clicked, &TfrmMain::bsSkinButton2Click);
     EventHooks::onKeyDown(ui->edtURL, [this](const QKeyEvent &event) { edtURLKeyDown(event); });
 
-    connect(ui->btnSPaste, &QPushButton::clicked, this, &TfrmMain::btnSPasteClick);
-    connect(ui->btnBPaste, &QPushButton::clicked, this, &TfrmMain::btnBPasteClick);
-    connect(ui->btnUPaste, &QPushButton::clicked, this, &TfrmMain::btnUPasteClick);
-    connect(ui->btnWPaste, &QPushButton::clicked, this, &TfrmMain::btnWPasteClick);
-    connect(ui->btnAutoInsert, &QPushButton::clicked, this, &TfrmMain::btnAutoInsertClick);
+    handle(ui->btnSPaste, &QPushButton::clicked, &TfrmMain::btnSPasteClick);
+    handle(ui->btnBPaste, &QPushButton::clicked, &TfrmMain::btnBPasteClick);
+    handle(ui->btnUPaste, &QPushButton::clicked, &TfrmMain::btnUPasteClick);
+    handle(ui->btnWPaste, &QPushButton::clicked, &TfrmMain::btnWPasteClick);
+    handle(ui->btnAutoInsert, &QPushButton::clicked, &TfrmMain::btnAutoInsertClick);
 }
 
 void TfrmMain::connectForumPanel()
 {
     m_forumPanel = std::make_unique<TForumPanel>(*m_forums, *ui->lvwForums, *ui->edtUsername,
                                                  *ui->edtPassword, *ui->edtURL, *m_browserPane);
-    connect(ui->btnAddURL, &QPushButton::clicked, this, &TfrmMain::btnAddURLClick);
-    connect(ui->btnRemoveURL, &QPushButton::clicked, this, &TfrmMain::btnRemoveURLClick);
-    connect(ui->lvwForums, &QListWidget::itemSelectionChanged, this, &TfrmMain::lvwForumsListBoxClick);
+    handle(ui->btnAddURL, &QPushButton::clicked, &TfrmMain::btnAddURLClick);
+    handle(ui->btnRemoveURL, &QPushButton::clicked, &TfrmMain::btnRemoveURLClick);
+    handle(ui->lvwForums, &QListWidget::itemSelectionChanged, &TfrmMain::lvwForumsListBoxClick);
     EventHooks::onDoubleClick(ui->lvwForums->viewport(), [this] { lvwForumsListBoxDblClick(); });
     EventHooks::onKeyDown(ui->lvwForums, [this](const QKeyEvent &event) { lvwForumsListBoxKeyDown(event); });
-    connect(ui->edtUsername, &QLineEdit::textChanged, this, &TfrmMain::edtUsernameChange);
-    connect(ui->edtPassword, &QLineEdit::textChanged, this, &TfrmMain::edtPasswordChange);
+    handle(ui->edtUsername, &QLineEdit::textChanged, &TfrmMain::edtUsernameChange);
+    handle(ui->edtPassword, &QLineEdit::textChanged, &TfrmMain::edtPasswordChange);
 }
 
 void TfrmMain::bsSkinSpeedButton1Click() { m_browserPane->back(); }

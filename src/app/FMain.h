@@ -77,6 +77,10 @@ private:
     void connectBodyScrollBar();
     void connectBrowser();
     void connectForumPanel();
+    // Connects signal of sender to a handler of the window; an error the
+    // handler raises goes to the general error handling.
+    template <class Sender, class Signal>
+    void handle(Sender *sender, Signal signal, void (TfrmMain::*handler)());
 
     std::unique_ptr<Ui::TfrmMain> ui;
     std::filesystem::path m_appDir;

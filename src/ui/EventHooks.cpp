@@ -1,5 +1,7 @@
 #include "EventHooks.h"
 
+#include "ErrorHandler.h"
+
 #include <QEvent>
 #include <QKeyEvent>
 #include <QWidget>
@@ -18,7 +20,7 @@ public:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == m_type)
-            m_handler(*event);
+            ErrorHandler::guarded([&] { m_handler(*event); })();
         return false;
     }
 
