@@ -129,7 +129,8 @@ void BM_StartupToWindowShown(benchmark::State &state)
         QElapsedTimer clock;
         clock.start();
         probe.start(QCoreApplication::applicationFilePath(),
-                    {QString::fromLatin1(probeOption), engineFirst ? QStringLiteral("engine-first") : QStringLiteral("deferred")});
+                    {QString::fromLatin1(probeOption),
+                     engineFirst ? QStringLiteral("engine-first") : QStringLiteral("deferred")});
         const double shownInside = readProbeLine(probe, "shown");
         const double shown = double(clock.nsecsElapsed()) / 1e9;
         const double engineInside = readProbeLine(probe, "engine");

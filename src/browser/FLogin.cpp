@@ -28,11 +28,20 @@ TfrmLogin::TfrmLogin(const QString &site, const QString &realm, QWidget *parent)
 
 TfrmLogin::~TfrmLogin() = default;
 
-QString TfrmLogin::username() const { return ui->edtUsername->text(); }
+QString TfrmLogin::username() const
+{
+    return ui->edtUsername->text();
+}
 
-QString TfrmLogin::password() const { return ui->edtPassword->text(); }
+QString TfrmLogin::password() const
+{
+    return ui->edtPassword->text();
+}
 
-void TfrmLogin::setHook(Hook h) { hook() = std::move(h); }
+void TfrmLogin::setHook(Hook h)
+{
+    hook() = std::move(h);
+}
 
 bool TfrmLogin::ask(const QString &site, const QString &realm, QWidget *parent, QString &username,
                     QString &password)

@@ -6,7 +6,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-TBrowserPane::TBrowserPane(QLineEdit &address, TEmbeddedWB &browser) : m_address(address), m_browser(browser) {}
+TBrowserPane::TBrowserPane(QLineEdit &address, TEmbeddedWB &browser) : m_address(address), m_browser(browser)
+{
+}
 
 void TBrowserPane::stopIfBusy()
 {
@@ -32,9 +34,15 @@ void TBrowserPane::refresh()
     m_browser.Refresh();
 }
 
-void TBrowserPane::stop() { stopIfBusy(); }
+void TBrowserPane::stop()
+{
+    stopIfBusy();
+}
 
-void TBrowserPane::go() { m_browser.Navigate(m_address.text()); }
+void TBrowserPane::go()
+{
+    m_browser.Navigate(m_address.text());
+}
 
 void TBrowserPane::addressKeyDown(const QKeyEvent &event)
 {

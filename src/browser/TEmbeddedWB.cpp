@@ -26,7 +26,10 @@ namespace {
 // field walk takes milliseconds even on very large pages.
 constexpr int pageAnswerTimeoutMs = 10000;
 
-std::string quoted(const QString &text) { return '"' + WidgetText::fromWidget(text) + '"'; }
+std::string quoted(const QString &text)
+{
+    return '"' + WidgetText::fromWidget(text) + '"';
+}
 
 // Runs script in the browser's own script world of the page and waits for its
 // result. Input events wait meanwhile, so no handler of the user's runs in the
@@ -86,7 +89,10 @@ TEmbeddedWB::~TEmbeddedWB()
     delete m_profile;
 }
 
-void TEmbeddedWB::setStorageDirectory(std::filesystem::path dir) { m_storageDir = std::move(dir); }
+void TEmbeddedWB::setStorageDirectory(std::filesystem::path dir)
+{
+    m_storageDir = std::move(dir);
+}
 
 bool TEmbeddedWB::event(QEvent *event)
 {
@@ -132,9 +138,8 @@ void TEmbeddedWB::startEngine()
     connect(m_page, &QWebEnginePage::loadFinished, this, [this] { m_busy = false; });
     connect(m_page, &QWebEnginePage::authenticationRequired, this,
             [this](const QUrl &url, QAuthenticator *authenticator) {
-                askForLogin(authenticator,
-                            url.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
-                                                QUrl::RemoveFragment));
+                askForLogin(authenticator, url.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemovePath |
+                                                               QUrl::RemoveQuery | QUrl::RemoveFragment));
             });
     connect(m_page, &QWebEnginePage::proxyAuthenticationRequired, this,
             [this](const QUrl &, QAuthenticator *authenticator, const QString &proxyHost) {
@@ -160,7 +165,10 @@ void TEmbeddedWB::askForLogin(QAuthenticator *authenticator, const QString &site
     }
 }
 
-QString TEmbeddedWB::UserAgent() { return QStringLiteral("Postwright-EmbeddedWB"); }
+QString TEmbeddedWB::UserAgent()
+{
+    return QStringLiteral("Postwright-EmbeddedWB");
+}
 
 QUrl TEmbeddedWB::addressUrl(const QString &address)
 {
@@ -175,10 +183,11 @@ QUrl TEmbeddedWB::addressUrl(const QString &address)
 
     // "name:" starts a scheme unless digits follow, which make it host:port.
     static const QRegularExpression scheme(QStringLiteral(R"(^[A-Za-z][A-Za-z0-9+.\-]*:(?!\d+(?:[/?#]|$)))"));
-    const QUrl url(scheme.match(text).hasMatch() ? text : QStringLiteral("http://") + text, QUrl::TolerantMode);
+    const QUrl url(scheme.match(text).hasMatch() ? text : QStringLiteral("http://") + text,
+                   QUrl::TolerantMode);
 
-    static const QStringList needHost = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"),
-                                         QStringLiteral("ws"), QStringLiteral("wss")};
+    static const QStringList needHost = {QStringLiteral("http"), QStringLiteral("https"),
+                                         QStringLiteral("ftp"), QStringLiteral("ws"), QStringLiteral("wss")};
     if (text.isEmpty() || !url.isValid() || (needHost.contains(url.scheme()) && url.host().isEmpty()))
         throw EError("Cannot open " + quoted(address) + ": it is not a web address.");
     return url;

@@ -94,6 +94,12 @@ void TForumPanel::editChanged(std::string TForum::*field, const QLineEdit &edit)
     m_forums.SaveAll();
 }
 
-void TForumPanel::usernameChanged() { editChanged(&TForum::Username, m_username); }
+void TForumPanel::usernameChanged()
+{
+    editChanged(&TForum::Username, m_username);
+}
 
-void TForumPanel::passwordChanged() { editChanged(&TForum::Password, m_password); }
+void TForumPanel::passwordChanged()
+{
+    editChanged(&TForum::Password, m_password);
+}

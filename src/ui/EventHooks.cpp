@@ -33,8 +33,9 @@ private:
 
 void onKeyDown(QWidget *widget, std::function<void(const QKeyEvent &)> handler)
 {
-    new Hook(widget, QEvent::KeyPress,
-             [handler = std::move(handler)](QEvent &event) { handler(static_cast<const QKeyEvent &>(event)); });
+    new Hook(widget, QEvent::KeyPress, [handler = std::move(handler)](QEvent &event) {
+        handler(static_cast<const QKeyEvent &>(event));
+    });
 }
 
 void onDoubleClick(QWidget *widget, std::function<void()> handler)

@@ -43,7 +43,10 @@ private:
 
 } // namespace
 
-void keepSelectionOnEmptySpace(QListWidget *list) { new EmptySpaceClicks(list); }
+void keepSelectionOnEmptySpace(QListWidget *list)
+{
+    new EmptySpaceClicks(list);
+}
 
 int selectedRow(const QListWidget *list)
 {

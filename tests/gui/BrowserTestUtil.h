@@ -37,11 +37,12 @@ inline QString valueOf(TEmbeddedWB *browser, const QString &selector)
 // Where the element lies in the browser, at its middle.
 inline QPoint centreOf(TEmbeddedWB *browser, const QString &selector)
 {
-    const QVariantList r = evaluate(browser, QStringLiteral("(function(){var b=document.querySelector('%1')"
-                                                            ".getBoundingClientRect();"
-                                                            "return [b.left+b.width/2, b.top+b.height/2];})()")
-                                                 .arg(selector))
-                               .toList();
+    const QVariantList r =
+        evaluate(browser, QStringLiteral("(function(){var b=document.querySelector('%1')"
+                                         ".getBoundingClientRect();"
+                                         "return [b.left+b.width/2, b.top+b.height/2];})()")
+                              .arg(selector))
+            .toList();
     return QPoint(r.value(0).toInt(), r.value(1).toInt());
 }
 
@@ -56,7 +57,8 @@ inline void clickAt(TEmbeddedWB *browser, QPoint where)
 // loaded may not take clicks until it has drawn itself.
 inline bool focusField(TEmbeddedWB *browser, const QString &selector)
 {
-    const QString focused = QStringLiteral("document.activeElement === document.querySelector('%1')").arg(selector);
+    const QString focused =
+        QStringLiteral("document.activeElement === document.querySelector('%1')").arg(selector);
     return QTest::qWaitFor(
         [&] {
             clickAt(browser, centreOf(browser, selector));

@@ -29,8 +29,7 @@ struct MainWindowFixture {
             qFatal("main window not shown");
     }
 
-    template <class T = QWidget>
-    T *control(const char *name) const
+    template <class T = QWidget> T *control(const char *name) const
     {
         T *c = window->findChild<T *>(QLatin1String(name));
         if (!c)

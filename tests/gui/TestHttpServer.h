@@ -21,7 +21,7 @@ class TestHttpServer : public QObject {
 public:
     struct Request {
         QByteArray method;
-        QByteArray path; // with the query
+        QByteArray path;                       // with the query
         QHash<QByteArray, QByteArray> headers; // names in lower case
     };
     struct Response {
@@ -50,7 +50,10 @@ public:
     quint16 port() const { return m_server.serverPort(); }
     QUrl url(const QString &path) const { return QUrl(address(path).prepend(QStringLiteral("http://"))); }
     // The address as a user types it, without a scheme.
-    QString address(const QString &path) const { return QStringLiteral("127.0.0.1:%1%2").arg(port()).arg(path); }
+    QString address(const QString &path) const
+    {
+        return QStringLiteral("127.0.0.1:%1%2").arg(port()).arg(path);
+    }
 
     void route(const QByteArray &path, Handler handler) { m_routes[path] = std::move(handler); }
     void hold(const QByteArray &path)
@@ -102,7 +105,8 @@ private:
         for (qsizetype i = 1; i < lines.size(); ++i) {
             const qsizetype colon = lines[i].indexOf(':');
             if (colon > 0)
-                request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
+                request.headers.insert(lines[i].left(colon).trimmed().toLower(),
+                                       lines[i].mid(colon + 1).trimmed());
         }
         m_requests << request;
 

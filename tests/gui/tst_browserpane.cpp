@@ -16,7 +16,10 @@ constexpr const char *forward = "bsSkinSpeedButton2";
 constexpr const char *stop = "bsSkinSpeedButton3";
 constexpr const char *refresh = "bsSkinSpeedButton4";
 
-void click(const MainWindowFixture &f, const char *name) { QTest::mouseClick(f.control(name), Qt::LeftButton); }
+void click(const MainWindowFixture &f, const char *name)
+{
+    QTest::mouseClick(f.control(name), Qt::LeftButton);
+}
 
 void typeAddress(const MainWindowFixture &f, const QString &text)
 {

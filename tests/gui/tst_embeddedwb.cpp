@@ -70,19 +70,30 @@ void TestEmbeddedWB::addressUrl_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("url"); // empty: no address
-    QTest::newRow("no scheme") << "forum.example.org" << "http://forum.example.org";
-    QTest::newRow("host and port") << "127.0.0.1:8080/a.html" << "http://127.0.0.1:8080/a.html";
-    QTest::newRow("name and port") << "localhost:8080/x?y=1" << "http://localhost:8080/x?y=1";
-    QTest::newRow("blanks around") << "  http://forum.example.org/  " << "http://forum.example.org/";
+    QTest::newRow("no scheme") << "forum.example.org"
+                               << "http://forum.example.org";
+    QTest::newRow("host and port") << "127.0.0.1:8080/a.html"
+                                   << "http://127.0.0.1:8080/a.html";
+    QTest::newRow("name and port") << "localhost:8080/x?y=1"
+                                   << "http://localhost:8080/x?y=1";
+    QTest::newRow("blanks around") << "  http://forum.example.org/  "
+                                   << "http://forum.example.org/";
     QTest::newRow("https") << "https://forum.example.org/post?id=1#top"
                            << "https://forum.example.org/post?id=1#top";
-    QTest::newRow("space in query") << "http://a.example/s?q=a b" << "http://a.example/s?q=a%20b";
-    QTest::newRow("about") << "about:blank" << "about:blank";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("blanks only") << "   " << "";
-    QTest::newRow("scheme only") << "http://" << "";
-    QTest::newRow("space in host") << "http://foo bar/" << "";
-    QTest::newRow("words") << "foo bar" << "";
+    QTest::newRow("space in query") << "http://a.example/s?q=a b"
+                                    << "http://a.example/s?q=a%20b";
+    QTest::newRow("about") << "about:blank"
+                           << "about:blank";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("blanks only") << "   "
+                                 << "";
+    QTest::newRow("scheme only") << "http://"
+                                 << "";
+    QTest::newRow("space in host") << "http://foo bar/"
+                                   << "";
+    QTest::newRow("words") << "foo bar"
+                           << "";
 }
 
 void TestEmbeddedWB::addressUrl()

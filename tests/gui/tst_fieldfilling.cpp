@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -76,40 +77,61 @@ void TestFieldFilling::autoInsert_data()
     QTest::addColumn<Checks>("checks");
 
     const QString f0 = QStringLiteral("document.forms[0].");
-    QTest::newRow("two forms with a subject")
-        << "/two_forms.html" << "Two forms" << "Hello" << "Line 1\nLine 2"
-        << Checks{{"document.forms[0].subject.value", "Hello"},
-                  {"document.forms[1].subject.value", "Hello"},
-                  // A text area gives its line breaks to scripts as LF.
-                  {"document.forms[0].body.value", "Line 1\nLine 2"}};
+    QTest::newRow("two forms with a subject") << "/two_forms.html"
+                                              << "Two forms"
+                                              << "Hello"
+                                              << "Line 1\nLine 2"
+                                              << Checks{{"document.forms[0].subject.value", "Hello"},
+                                                        {"document.forms[1].subject.value", "Hello"},
+                                                        // A text area gives its line breaks to scripts as LF.
+                                                        {"document.forms[0].body.value", "Line 1\nLine 2"}};
     QTest::newRow("hidden fields, lines joined by CR LF")
-        << "/hidden_body.html" << "Hidden fields" << "Hidden" << "a\nb\n\nc"
-        << Checks{{f0 + "subject.value", "Hidden"}, {f0 + "body.value", "a\r\nb\r\n\r\nc"}};
-    QTest::newRow("names differing in case")
-        << "/subject_case.html" << "Case" << "New" << "Body"
-        << Checks{{f0 + "Subject.value", "untouched"},
-                  {f0 + "SUBJECT.value", "untouched"},
-                  {f0 + "body.value", "Body"}};
+        << "/hidden_body.html"
+        << "Hidden fields"
+        << "Hidden"
+        << "a\nb\n\nc" << Checks{{f0 + "subject.value", "Hidden"}, {f0 + "body.value", "a\r\nb\r\n\r\nc"}};
+    QTest::newRow("names differing in case") << "/subject_case.html"
+                                             << "Case"
+                                             << "New"
+                                             << "Body"
+                                             << Checks{{f0 + "Subject.value", "untouched"},
+                                                       {f0 + "SUBJECT.value", "untouched"},
+                                                       {f0 + "body.value", "Body"}};
     QTest::newRow("forms only inside a frame")
-        << "/frames.html" << "Frames" << "New" << "Body"
+        << "/frames.html"
+        << "Frames"
+        << "New"
+        << "Body"
         << Checks{{"document.getElementById('inner').contentDocument.forms[0].subject.value", "in the frame"},
                   {"document.getElementById('inner').contentDocument.forms[0].body.value", "in the frame"}};
-    QTest::newRow("a page whose scripts would change it")
-        << "/script.html" << "Quiet page" << "Hello" << "Body"
-        << Checks{{f0 + "subject.value", "Hello"}, {f0 + "marker.value", "untouched"}, {"document.title", "Quiet page"}};
+    QTest::newRow("a page whose scripts would change it") << "/script.html"
+                                                          << "Quiet page"
+                                                          << "Hello"
+                                                          << "Body"
+                                                          << Checks{{f0 + "subject.value", "Hello"},
+                                                                    {f0 + "marker.value", "untouched"},
+                                                                    {"document.title", "Quiet page"}};
     QTest::newRow("a field refusing its value ends the walk")
-        << "/file_input.html" << "File field" << "Hello" << "Body"
+        << "/file_input.html"
+        << "File field"
+        << "Hello"
+        << "Body"
         << Checks{{"document.forms[0].elements[0].value", "Hello"},
                   {"document.forms[0].elements[2].value", "after"},
                   // The body's walk still runs.
                   {"document.forms[1].body.value", "Body"}};
-    QTest::newRow("an empty subject clears the field")
-        << "/two_forms.html" << "Two forms" << "" << ""
-        << Checks{{"document.forms[0].subject.value", ""},
-                  {"document.forms[1].subject.value", ""},
-                  {"document.forms[0].body.value", ""}};
+    QTest::newRow("an empty subject clears the field") << "/two_forms.html"
+                                                       << "Two forms"
+                                                       << ""
+                                                       << ""
+                                                       << Checks{{"document.forms[0].subject.value", ""},
+                                                                 {"document.forms[1].subject.value", ""},
+                                                                 {"document.forms[0].body.value", ""}};
     QTest::newRow("controls named like the collections")
-        << "/shadowing.html" << "Shadowing names" << "Hello" << ""
+        << "/shadowing.html"
+        << "Shadowing names"
+        << "Hello"
+        << ""
         << Checks{{"document.querySelector('[name=subject]').value", "Hello"},
                   {"document.querySelector('[name=length]').value", "x"}};
 }
@@ -140,13 +162,18 @@ void TestFieldFilling::fillFieldResult_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<bool>("set");
-    QTest::newRow("matches") << "/two_forms.html" << "Two forms" << QByteArray("subject") << true;
-    QTest::newRow("no such name") << "/two_forms.html" << "Two forms" << QByteArray("message") << false;
-    QTest::newRow("other case") << "/subject_case.html" << "Case" << QByteArray("subject") << false;
-    QTest::newRow("frames") << "/frames.html" << "Frames" << QByteArray("subject") << false;
-    QTest::newRow("no forms") << "/page_a.html" << "Page A" << QByteArray("subject") << false;
-    QTest::newRow("set before the walk ended") << "/file_input.html" << "File field" << QByteArray("subject")
-                                               << true;
+    QTest::newRow("matches") << "/two_forms.html"
+                             << "Two forms" << QByteArray("subject") << true;
+    QTest::newRow("no such name") << "/two_forms.html"
+                                  << "Two forms" << QByteArray("message") << false;
+    QTest::newRow("other case") << "/subject_case.html"
+                                << "Case" << QByteArray("subject") << false;
+    QTest::newRow("frames") << "/frames.html"
+                            << "Frames" << QByteArray("subject") << false;
+    QTest::newRow("no forms") << "/page_a.html"
+                              << "Page A" << QByteArray("subject") << false;
+    QTest::newRow("set before the walk ended") << "/file_input.html"
+                                               << "File field" << QByteArray("subject") << true;
 }
 
 void TestFieldFilling::fillFieldResult()
@@ -177,11 +204,15 @@ void TestFieldFilling::autoInsertWithNoPage()
 void TestFieldFilling::valuesArriveAsData_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("double quotes") << QByteArray(R"(say "hi" "); window.injected = document.title = 'injected'; (")");
-    QTest::newRow("single quotes") << QByteArray(R"(it's '); window.injected = document.title = 'injected'; (')");
+    QTest::newRow("double quotes") << QByteArray(
+        R"(say "hi" "); window.injected = document.title = 'injected'; (")");
+    QTest::newRow("single quotes") << QByteArray(
+        R"(it's '); window.injected = document.title = 'injected'; (')");
     QTest::newRow("backslashes") << QByteArray(R"(C:\path\n\u0041\\" \)");
-    QTest::newRow("end of the data") << QByteArray(R"("]]); window.injected = document.title = 'injected'; //)");
-    QTest::newRow("script end tag") << QByteArray("</script><script>window.injected = document.title = 'injected'</script>");
+    QTest::newRow("end of the data") << QByteArray(
+        R"("]]); window.injected = document.title = 'injected'; //)");
+    QTest::newRow("script end tag") << QByteArray(
+        "</script><script>window.injected = document.title = 'injected'</script>");
     QTest::newRow("line breaks") << QByteArray("a\r\nb\nc\rd\r\n");
     QTest::newRow("line and paragraph separators")
         << QByteArray("one\xE2\x80\xA8two\xE2\x80\xA9three');window.injected=document.title='injected';('");
@@ -190,7 +221,8 @@ void TestFieldFilling::valuesArriveAsData_data()
         ascii += char(c);
     QTest::newRow("every ASCII byte") << ascii;
     QTest::newRow("NUL inside") << QByteArray("a\0b", 3);
-    QTest::newRow("8-bit text") << QByteArray("Gr\xC3\xBC\xC3\x9F" "e, \xE2\x82\xAC 5, \xF0\x9F\x98\x80 \xEF\xBF\xBF");
+    QTest::newRow("8-bit text") << QByteArray("Gr\xC3\xBC\xC3\x9F"
+                                              "e, \xE2\x82\xAC 5, \xF0\x9F\x98\x80 \xEF\xBF\xBF");
 }
 
 void TestFieldFilling::valuesArriveAsData()
@@ -227,15 +259,23 @@ void TestFieldFilling::pasteButtons_data()
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<bool>("takesFocus");
     QTest::newRow("subject") << QByteArray("btnSPaste") << QByteArray("edtSubject") << "My subject"
-                             << "[name=subject]" << "My subject" << "My subject" << false;
+                             << "[name=subject]"
+                             << "My subject"
+                             << "My subject" << false;
     QTest::newRow("body, lines joined by CR LF")
-        << QByteArray("btnBPaste") << QByteArray("memBody") << "line 1\nline 2" << "[name=body]"
-        << "line 1\r\nline 2" << "line 1\nline 2" << true;
+        << QByteArray("btnBPaste") << QByteArray("memBody") << "line 1\nline 2"
+        << "[name=body]"
+        << "line 1\r\nline 2"
+        << "line 1\nline 2" << true;
     QTest::newRow("user name") << QByteArray("btnUPaste") << QByteArray("edtUsername") << "alice"
-                               << "[name=user]" << "alice" << "alice" << false;
+                               << "[name=user]"
+                               << "alice"
+                               << "alice" << false;
     // The password itself, not its mask.
     QTest::newRow("password") << QByteArray("btnWPaste") << QByteArray("edtPassword") << "s3cr\xC3\xA9t"
-                              << "[name=pass]" << "s3cr\xC3\xA9t" << "s3cr\xC3\xA9t" << false;
+                              << "[name=pass]"
+                              << "s3cr\xC3\xA9t"
+                              << "s3cr\xC3\xA9t" << false;
 }
 
 void TestFieldFilling::pasteButtons()
@@ -276,9 +316,14 @@ void TestFieldFilling::emptyPasteEmptiesTheClipboard()
     QVERIFY(f.activate());
     QVERIFY(BrowserTestUtil::focusField(f.browser(), "[name=subject]"));
     f.control<QLineEdit>("edtSubject")->clear();
-    QGuiApplication::clipboard()->setText("earlier content");
+    auto *earlier = new QMimeData;
+    earlier->setText("earlier content");
+    earlier->setHtml("<b>earlier content</b>");
+    QGuiApplication::clipboard()->setMimeData(earlier);
     QTest::mouseClick(f.control("btnSPaste"), Qt::LeftButton);
+    // The earlier content is gone in every format.
     QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+    QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasHtml());
     // Nothing is inserted: a paste with something would have shown by now,
     // after a round trip through the page.
     QCOMPARE(BrowserTestUtil::valueOf(f.browser(), "[name=subject]"), QString());

@@ -38,7 +38,8 @@ struct Panel : MainWindowFixture {
 
     void select(int row) const
     {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
     }
     // A point of the list's empty space below its last row.
     QPoint belowTheRows() const
@@ -98,11 +99,14 @@ void TestForumPanel::addWhileRow2SelectedThenTypeAUserName()
                                     "http://c.example/"}));
     // The selection moved down with its forum; the new row is not selected.
     QCOMPARE(p.selectedRow(), 3);
-    QCOMPARE(p.forums(), forumsFile({{"http://new.example/", "uc", "pc"}, threeForums[0], threeForums[1],
-                                     threeForums[2]}));
+    QCOMPARE(
+        p.forums(),
+        forumsFile({{"http://new.example/", "uc", "pc"}, threeForums[0], threeForums[1], threeForums[2]}));
 
     QTest::keyClicks(p.username, "x");
-    QCOMPARE(p.forums(), forumsFile({{"http://new.example/", "uc", "pc"}, threeForums[0], threeForums[1],
+    QCOMPARE(p.forums(), forumsFile({{"http://new.example/", "uc", "pc"},
+                                     threeForums[0],
+                                     threeForums[1],
                                      {"http://c.example/", "ucx", "pc"}}));
     QCOMPARE(p.list->item(3)->text(), QStringLiteral("http://c.example/"));
     QCOMPARE(p.window->forums().entryText(3), std::string("http://c.example/"));
@@ -176,7 +180,10 @@ void TestForumPanel::removeWithNoSelection()
     QCOMPARE(p.forums(), forumsFile(threeForums));
 }
 
-void TestForumPanel::removeTheSelectedForum_data() { removeWithNoSelection_data(); }
+void TestForumPanel::removeTheSelectedForum_data()
+{
+    removeWithNoSelection_data();
+}
 
 void TestForumPanel::removeTheSelectedForum()
 {
@@ -282,7 +289,8 @@ void TestForumPanel::doubleClickWhileLoadingStopsFirst()
     QTRY_COMPARE(server.heldOpen(), 1);
     QVERIFY(p.browser()->Busy());
     p.select(1);
-    QTest::mouseDClick(p.list->viewport(), Qt::LeftButton, {}, p.list->visualItemRect(p.list->item(1)).center());
+    QTest::mouseDClick(p.list->viewport(), Qt::LeftButton, {},
+                       p.list->visualItemRect(p.list->item(1)).center());
     QCOMPARE(p.address->text(), QString::fromStdString(url));
     QTRY_COMPARE(server.heldOpen(), 0);
     QVERIFY(p.loads("Page B"));
