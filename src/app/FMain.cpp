@@ -2,6 +2,9 @@
 
 #include "BannerLayout.h"
 #include "ErrorHandler.h"
+#include "FFormats.h"
+#include "FUMessages.h"
+#include "ModalDialog.h"
 #include "TDockLayout.h"
 #include "WidgetText.h"
 #include "ui_FMain.h"
@@ -26,6 +29,10 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     Timer1->setInterval(100);
     Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+
+    connect(ui->btnSave, &QPushButton::clicked, this, &TfrmMain::btnSaveClick);
+    connect(ui->btnLoad, &QPushButton::clicked, this, &TfrmMain::btnLoadClick);
+    connect(ui->btnOptions, &QPushButton::clicked, this, &TfrmMain::btnOptionsClick);
 
     frmMain = this;
     FormCreate();
@@ -80,6 +87,31 @@ void TfrmMain::Timer1Timer()
 {
     Timer1->stop();
     // The silent update check runs from here once the program has one.
+}
+
+void TfrmMain::btnSaveClick()
+{
+    const std::string subject = WidgetText::fromWidget(ui->edtSubject->text());
+    const std::string body = WidgetText::memoText(ui->memBody);
+    if (subject.empty() && body.empty())
+        return;
+    // Stored exactly as written: nothing is trimmed, the body keeps its CR LF.
+    m_messages->append(subject, std::make_unique<TFMessage>(TFMessage{subject, body}));
+    m_messages->SaveAll();
+}
+
+void TfrmMain::btnLoadClick()
+{
+    // The dialog copies the chosen message into the editor itself.
+    TfrmFMessages dialog(*this, this);
+    ModalDialog::exec(dialog);
+}
+
+void TfrmMain::btnOptionsClick()
+{
+    TfrmFormat dialog(*this, this);
+    if (ModalDialog::exec(dialog) == QDialog::Accepted)
+        fillFormatChooser();
 }
 
 void TfrmMain::showEvent(QShowEvent *event)

@@ -46,6 +46,9 @@ private:
     void FormResize();
     void FormDestroy();
     void Timer1Timer();
+    void btnSaveClick();
+    void btnLoadClick();
+    void btnOptionsClick();
 
     void centreBanner();
     void fillForumList();
