@@ -31,6 +31,8 @@ TfrmFormat::TfrmFormat(TfrmMain &main, QWidget *parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
 
+    WindowLook::fitLabels(this);
+
     TStringGrid *grid = ui->grdSettings;
     // The title row is as high as the others; its column borders can be dragged.
     grid->horizontalHeader()->setFixedHeight(grid->verticalHeader()->defaultSectionSize());

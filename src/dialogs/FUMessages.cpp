@@ -9,7 +9,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QMouseEvent>
+#include <QEvent>
 
 namespace {
 
@@ -35,13 +35,15 @@ TfrmFMessages::TfrmFMessages(TfrmMain &main, QWidget *parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
 
+    WindowLook::fitLabels(this);
+
     QHeaderView *header = ui->lvwMsgs->header();
     header->setSectionResizeMode(QHeaderView::Stretch);
     header->setSectionsMovable(false);
     TSkinScrollBar::installVertical(ui->lvwMsgs);
     TSkinScrollBar::installVertical(ui->memBody);
     WindowLook::keepSelectionVisible(ui->lvwMsgs);
-    // Clicks and double-clicks beside the rows reach the list's viewport only.
+    // Double-clicks beside the rows reach the list's viewport only.
     ui->lvwMsgs->viewport()->installEventFilter(this);
 
     connectSelection();
@@ -117,18 +119,11 @@ void TfrmFMessages::btnDeleteClick()
 
 bool TfrmFMessages::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == ui->lvwMsgs->viewport()) {
-        if (event->type() == QEvent::MouseButtonDblClick) {
-            // Anywhere in the list, also below the last row.
-            lvwMsgsDblClick();
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonPress) {
-            // A click beside the rows takes the selection away, as in any list.
-            const QPoint at = static_cast<QMouseEvent *>(event)->position().toPoint();
-            if (!ui->lvwMsgs->itemAt(at))
-                ui->lvwMsgs->clearSelection();
-        }
+    // Anywhere in the list, also below the last row. (A click beside the rows
+    // already takes the selection away, as in any list.)
+    if (watched == ui->lvwMsgs->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        lvwMsgsDblClick();
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

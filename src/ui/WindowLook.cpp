@@ -1,5 +1,6 @@
 #include "WindowLook.h"
 
+#include <QLabel>
 #include <QPalette>
 #include <QScreen>
 #include <QWidget>
@@ -12,6 +13,15 @@ void keepSelectionVisible(QWidget *control)
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     control->setPalette(palette);
+}
+
+void fitLabels(QWidget *form)
+{
+    for (QLabel *label : form->findChildren<QLabel *>()) {
+        const int needed = label->sizeHint().width();
+        if (label->width() < needed)
+            label->resize(needed, label->height());
+    }
 }
 
 void centreOnScreen(QWidget *window)

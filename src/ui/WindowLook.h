@@ -9,6 +9,11 @@ namespace WindowLook {
 // control has the focus.
 void keepSelectionVisible(QWidget *control);
 
+// Widens every label of a form that is too narrow for its text, keeping its
+// left, top and height: the form's label widths are made for the original
+// font, and a wider font must not cut a label's last letters off.
+void fitLabels(QWidget *form);
+
 // Centres a top-level window on the screen that holds it.
 void centreOnScreen(QWidget *window);
 
