@@ -9,16 +9,22 @@
 #include <re2/re2.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <cctype>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <set>
 
 namespace {
 
-QByteArray bytes(std::string_view s) { return QByteArray(s.data(), qsizetype(s.size())); }
-std::string_view view(const QByteArray &b) { return std::string_view(b.constData(), size_t(b.size())); }
+QByteArray bytes(std::string_view s)
+{
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+std::string_view view(const QByteArray &b)
+{
+    return std::string_view(b.constData(), size_t(b.size()));
+}
 
 const TFormat tags{"tags", "<", "|", ">", "m:"};
 const TFormat bare{"bare", "", "", "", ""};
@@ -146,7 +152,8 @@ std::string randomMessage(std::mt19937 &rng)
     auto n = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     auto word = [&] { return randomText(rng, "abcdefghij", size_t(n(1, 6))); };
     auto address = [&] {
-        std::string a = randomText(rng, "abc.-_19", size_t(n(1, 5))) + std::to_string(n(0, 99999)) + "@" + word();
+        std::string a =
+            randomText(rng, "abc.-_19", size_t(n(1, 5))) + std::to_string(n(0, 99999)) + "@" + word();
         for (int i = n(1, 3); i > 0; --i)
             a += "." + word();
         return a;
@@ -227,7 +234,8 @@ void TestMarkup::markupText_data()
 
     const QByteArray everything("see http://a.example/x, HTTP://b mail b@c.de\r\n\t\x01\xff, x@y.zz. ");
     QTest::newRow("text: byte for byte") << everything << -1 << everything;
-    QTest::newRow("text: NUL bytes kept") << QByteArray("a\0b http://x", 12) << -1 << QByteArray("a\0b http://x", 12);
+    QTest::newRow("text: NUL bytes kept")
+        << QByteArray("a\0b http://x", 12) << -1 << QByteArray("a\0b http://x", 12);
     QTest::newRow("empty") << QByteArray() << 0 << QByteArray();
     QTest::newRow("empty, text") << QByteArray() << -1 << QByteArray();
     for (int k : {0, 1, 2}) {
@@ -243,38 +251,42 @@ void TestMarkup::markupText_data()
                                      << QByteArray("go https://a.example/ now");
     QTest::newRow("capitals in the scheme") << QByteArray("go HtTP://A.Example/ now") << 0
                                             << QByteArray("go <HtTP://A.Example/|HtTP://A.Example/> now");
-    QTest::newRow("scheme alone at the end") << QByteArray("see http://") << 0
-                                             << QByteArray("see <http://|http://>");
+    QTest::newRow("scheme alone at the end")
+        << QByteArray("see http://") << 0 << QByteArray("see <http://|http://>");
     QTest::newRow("two links") << QByteArray("http://a http://b") << 0
                                << QByteArray("<http://a|http://a> <http://b|http://b>");
     QTest::newRow("comma before a space belongs to it")
         << QByteArray("at http://x.example/, then") << 0
         << QByteArray("at <http://x.example/,|http://x.example/,> then");
     QTest::newRow("joined by a comma, no space after")
-        << QByteArray("at http://x,http://y") << 0 << QByteArray("at <http://x|http://x>,<http://y|http://y>");
+        << QByteArray("at http://x,http://y") << 0
+        << QByteArray("at <http://x|http://x>,<http://y|http://y>");
     QTest::newRow("joined by a comma, space later")
-        << QByteArray("http://x,http://y and") << 0 << QByteArray("<http://x,http://y|http://x,http://y> and");
-    QTest::newRow("comma ends it, text after") << QByteArray("http://x,tail,more") << 0
-                                               << QByteArray("<http://x|http://x>,tail,more");
+        << QByteArray("http://x,http://y and") << 0
+        << QByteArray("<http://x,http://y|http://x,http://y> and");
+    QTest::newRow("comma ends it, text after")
+        << QByteArray("http://x,tail,more") << 0 << QByteArray("<http://x|http://x>,tail,more");
     QTest::newRow("space on a later line")
         << QByteArray("http://x\r\nnext line") << 0 << QByteArray("<http://x\r\nnext|http://x\r\nnext> line");
     QTest::newRow("tab inside") << QByteArray("http://x\tmore text") << 0
                                 << QByteArray("<http://x\tmore|http://x\tmore> text");
     QTest::newRow("line break, then a space")
         << QByteArray("http://x\r\n next") << 0 << QByteArray("<http://x|http://x> next");
-    QTest::newRow("line break at the end") << QByteArray("http://x\r\n") << 0 << QByteArray("<http://x|http://x>");
-    QTest::newRow("comma after a line break") << QByteArray("http://x\r\n,y") << 0
-                                              << QByteArray("<http://x|http://x>,y");
+    QTest::newRow("line break at the end")
+        << QByteArray("http://x\r\n") << 0 << QByteArray("<http://x|http://x>");
+    QTest::newRow("comma after a line break")
+        << QByteArray("http://x\r\n,y") << 0 << QByteArray("<http://x|http://x>,y");
 
     // E-mail addresses.
     QTest::newRow("address") << QByteArray("write a.b@c.example now") << 0
                              << QByteArray("write <m:a.b@c.example|a.b@c.example> now");
     QTest::newRow("dot after an address") << QByteArray("write to a.b@c.example.") << 0
                                           << QByteArray("write to <m:a.b@c.example|a.b@c.example>.");
-    QTest::newRow("no dot after the at sign") << QByteArray("user@localhost here") << 0
-                                              << QByteArray("user@localhost here");
-    QTest::newRow("8-bit bytes end an address")
-        << QByteArray("caf\xe9" "a@b.ex\xe9mple") << 0 << QByteArray("caf\xe9<m:a@b.ex|a@b.ex>\xe9mple");
+    QTest::newRow("no dot after the at sign")
+        << QByteArray("user@localhost here") << 0 << QByteArray("user@localhost here");
+    QTest::newRow("8-bit bytes end an address") << QByteArray("caf\xe9"
+                                                              "a@b.ex\xe9mple")
+                                                << 0 << QByteArray("caf\xe9<m:a@b.ex|a@b.ex>\xe9mple");
     QTest::newRow("two different addresses")
         << QByteArray("a@b.example and c@d.example") << 0
         << QByteArray("<m:a@b.example|a@b.example> and <m:c@d.example|c@d.example>");
@@ -325,9 +337,15 @@ void TestMarkup::wrap_data()
 
     QTest::newRow("text trims") << QByteArray(" \t\r\nhttp://x \x01") << -1 << QByteArray("http://x")
                                 << QByteArray("http://x");
-    QTest::newRow("NUL trimmed") << QByteArray("\0a@b.c\0", 7) << -1 << QByteArray("a@b.c") << QByteArray("a@b.c");
-    QTest::newRow("byte 127 stays") << QByteArray("\x7f" "a \x7f") << -1 << QByteArray("\x7f" "a \x7f")
-                                    << QByteArray("\x7f" "a \x7f");
+    QTest::newRow("NUL trimmed") << QByteArray("\0a@b.c\0", 7) << -1 << QByteArray("a@b.c")
+                                 << QByteArray("a@b.c");
+    QTest::newRow("byte 127 stays") << QByteArray("\x7f"
+                                                  "a \x7f")
+                                    << -1
+                                    << QByteArray("\x7f"
+                                                  "a \x7f")
+                                    << QByteArray("\x7f"
+                                                  "a \x7f");
     QTest::newRow("all blank") << QByteArray(" \r\n ") << 0 << QByteArray("<|>") << QByteArray("<m:|>");
     QTest::newRow("tags") << QByteArray(" a@b.c\r\n") << 0 << QByteArray("<a@b.c|a@b.c>")
                           << QByteArray("<m:a@b.c|a@b.c>");
@@ -384,12 +402,16 @@ void TestMarkup::extractEmails_data()
         << QByteArray("x@y.zz, a@b.cd x@y.zz") << QByteArray("x@y.zz\r\na@b.cd\r\nx@y.zz\r\n");
     QTest::newRow("dots at the end") << QByteArray("a@b.c.d..") << QByteArray("a@b.c.d\r\n");
     QTest::newRow("double dot ends the domain") << QByteArray("a@b.c..d") << QByteArray("a@b.c\r\n");
-    QTest::newRow("next name starts at the dot") << QByteArray("a@b.c.d.@x.y")
-                                                 << QByteArray("a@b.c.d\r\n.@x.y\r\n");
+    QTest::newRow("next name starts at the dot")
+        << QByteArray("a@b.c.d.@x.y") << QByteArray("a@b.c.d\r\n.@x.y\r\n");
     QTest::newRow("name after a failed at sign") << QByteArray("a@b@c.d") << QByteArray("b@c.d\r\n");
     QTest::newRow("at sign right after a match") << QByteArray("a@b.c@d.e") << QByteArray("a@b.c\r\n");
-    QTest::newRow("dots and signs in the name") << QByteArray("..-_a@b_c.d-e") << QByteArray("..-_a@b_c.d-e\r\n");
-    QTest::newRow("8-bit bytes") << QByteArray("\xe9" "a@b.c\xe9" "d") << QByteArray("a@b.c\r\n");
+    QTest::newRow("dots and signs in the name")
+        << QByteArray("..-_a@b_c.d-e") << QByteArray("..-_a@b_c.d-e\r\n");
+    QTest::newRow("8-bit bytes") << QByteArray("\xe9"
+                                               "a@b.c\xe9"
+                                               "d")
+                                 << QByteArray("a@b.c\r\n");
     QTest::newRow("line breaks split") << QByteArray("a@b.c\r\nd@e.f") << QByteArray("a@b.c\r\nd@e.f\r\n");
 }
 
@@ -460,7 +482,8 @@ void TestMarkup::agreesWithStepByStepMarkupForSingleAddresses()
                                        [&](const auto &a) { return occurrences(r, a.first) == a.second; });
         if (!apart)
             continue;
-        const bool single = std::all_of(matched.begin(), matched.end(), [](const auto &a) { return a.second == 1; });
+        const bool single =
+            std::all_of(matched.begin(), matched.end(), [](const auto &a) { return a.second == 1; });
         const std::string marked = MarkupText(text, 0, formats);
         if (single) {
             // Each address once: the same bytes as replacing every occurrence.

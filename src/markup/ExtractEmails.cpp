@@ -28,8 +28,14 @@ constexpr std::array<unsigned char, 256> makeClasses()
 
 constexpr std::array<unsigned char, 256> classes = makeClasses();
 
-inline bool isLabel(char c) { return classes[static_cast<unsigned char>(c)] & Label; }
-inline bool isNameByte(char c) { return classes[static_cast<unsigned char>(c)] != 0; }
+inline bool isLabel(char c)
+{
+    return classes[static_cast<unsigned char>(c)] & Label;
+}
+inline bool isNameByte(char c)
+{
+    return classes[static_cast<unsigned char>(c)] != 0;
+}
 
 // The end of the longest domain that starts right after the at sign at `at`,
 // or 0 when none does: one label, then one or more groups of a dot and a label.

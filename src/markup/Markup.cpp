@@ -5,6 +5,7 @@
 #include "UUtils.h"
 
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -50,16 +51,17 @@ std::size_t findByte(std::string_view t, std::size_t from, char c)
     return hit ? static_cast<std::size_t>(static_cast<const char *>(hit) - t.data()) : std::string_view::npos;
 }
 
-std::string markupWebAddresses(std::string_view text, const TFormat &f)
+// Walks the text as the web pass cuts it: onText for each stretch copied as it
+// stands, onURL for each address, already trimmed. Each search starts where the
+// last address ended, so the text is read once whatever it holds.
+template <class OnText, class OnURL> void walkWebAddresses(std::string_view text, OnText onText, OnURL onURL)
 {
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
     std::size_t copied = 0;
     // Once the rest of the text holds no space it never will again: from then on
     // commas end the addresses, and the space is not looked for again.
     bool spaceLeft = true;
     for (std::size_t start; (start = findHttp(text, copied)) != std::string_view::npos;) {
-        out.append(text.substr(copied, start - copied));
+        onText(text.substr(copied, start - copied));
         std::size_t end = std::string_view::npos;
         if (spaceLeft) {
             end = findByte(text, start, ' ');
@@ -69,30 +71,59 @@ std::string markupWebAddresses(std::string_view text, const TFormat &f)
             end = findByte(text, start, ',');
         if (end == std::string_view::npos)
             end = text.size();
-        appendURLLink(out, UUtils::Trim(text.substr(start, end - start)), f);
+        onURL(UUtils::Trim(text.substr(start, end - start)));
         // The space or comma that ended the address is copied with what follows.
         copied = end;
     }
-    out.append(text.substr(copied));
+    onText(text.substr(copied));
+}
+
+// Walks the text as the e-mail pass cuts it: onText for each stretch between
+// addresses, onEmail for each address.
+template <class OnText, class OnEmail>
+void walkEmailAddresses(std::string_view text, OnText onText, OnEmail onEmail)
+{
+    std::size_t copied = 0;
+    while (auto m = UUtils::FindEmail(text, copied)) {
+        onText(text.substr(copied, m->offset - copied));
+        onEmail(text.substr(m->offset, m->length));
+        copied = m->offset + m->length;
+    }
+    onText(text.substr(copied));
+}
+
+// Runs a walk twice: first to learn the exact length of the result, then to
+// write it into one buffer. A large result is thus never copied to a bigger
+// buffer as it grows, and holds no more memory than it needs; finding the
+// places again costs less than moving the text.
+template <class Walk, class LinkSize, class AppendLink>
+std::string build(Walk walk, LinkSize linkSize, AppendLink appendLink)
+{
+    std::size_t size = 0;
+    walk([&](std::string_view t) { size += t.size(); }, [&](std::string_view a) { size += linkSize(a); });
+    std::string out;
+    out.reserve(size);
+    walk([&](std::string_view t) { out.append(t); }, [&](std::string_view a) { appendLink(out, a); });
     return out;
 }
 
-std::string markupEmailAddresses(std::string text, const TFormat &f)
+// The text with its web addresses made links, or nothing when it holds none.
+std::optional<std::string> markupWebAddresses(std::string_view text, const TFormat &f)
 {
-    auto m = UUtils::FindEmail(text);
-    if (!m)
-        return text;
-    std::string out;
-    out.reserve(text.size() + text.size() / 2);
-    std::size_t copied = 0;
-    std::string_view t = text;
-    do {
-        out.append(t.substr(copied, m->offset - copied));
-        appendEmailLink(out, t.substr(m->offset, m->length), f);
-        copied = m->offset + m->length;
-    } while ((m = UUtils::FindEmail(t, copied)));
-    out.append(t.substr(copied));
-    return out;
+    if (findHttp(text, 0) == std::string_view::npos)
+        return std::nullopt;
+    const std::size_t fixed = f.LinkOpen.size() + f.LinkMiddle.size() + f.LinkEnd.size();
+    return build([&](auto onText, auto onURL) { walkWebAddresses(text, onText, onURL); },
+                 [&](std::string_view u) { return fixed + 2 * u.size(); },
+                 [&](std::string &out, std::string_view u) { appendURLLink(out, u, f); });
+}
+
+std::string markupEmailAddresses(std::string_view text, const TFormat &f)
+{
+    const std::size_t fixed = f.LinkOpen.size() + f.Email.size() + f.LinkMiddle.size() + f.LinkEnd.size();
+    return build([&](auto onText, auto onEmail) { walkEmailAddresses(text, onText, onEmail); },
+                 [&](std::string_view e) { return fixed + 2 * e.size(); },
+                 [&](std::string &out, std::string_view e) { appendEmailLink(out, e, f); });
 }
 
 } // namespace
@@ -119,7 +150,11 @@ std::string MarkupText(std::string_view text, int index, const TFormats &formats
     const TFormat *f = SelectedFormat(formats, index);
     if (!f)
         return std::string(text);
-    return markupEmailAddresses(markupWebAddresses(text, *f), *f);
+    std::optional<std::string> linked = markupWebAddresses(text, *f);
+    const std::string_view r = linked ? std::string_view(*linked) : text;
+    if (!UUtils::FindEmail(r))
+        return linked ? std::move(*linked) : std::string(text);
+    return markupEmailAddresses(r, *f);
 }
 
 std::string WrapURL(std::string_view url, int index, const TFormats &formats)
