@@ -1,7 +1,8 @@
 #include "ExtractEmails.h"
 
+#include "FindByte.h"
+
 #include <array>
-#include <cstring>
 
 namespace UUtils {
 
@@ -62,14 +63,10 @@ std::size_t domainEnd(std::string_view t, std::size_t at)
 
 std::optional<EmailMatch> FindEmail(std::string_view text, std::size_t from)
 {
-    const char *const base = text.data();
-    const std::size_t n = text.size();
-    std::size_t pos = from;
-    while (pos < n) {
-        const void *hit = std::memchr(base + pos, '@', n - pos);
-        if (!hit)
+    for (std::size_t pos = from; pos < text.size();) {
+        const std::size_t at = Markup::findByte(text, pos, '@');
+        if (at == std::string_view::npos)
             break;
-        const std::size_t at = static_cast<const char *>(hit) - base;
         pos = at + 1;
         // The name runs back over name bytes to the previous at sign (which is
         // no name byte) or to `from`, whichever comes first. The name of an

@@ -2,9 +2,9 @@
 
 #include "Errors.h"
 #include "ExtractEmails.h"
+#include "FindByte.h"
 #include "UUtils.h"
 
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -26,29 +26,20 @@ void appendEmailLink(std::string &out, std::string_view email, const TFormat &f)
 // jumps from colon to colon and looks at the bytes around each.
 std::size_t findHttp(std::string_view t, std::size_t from)
 {
-    const char *const base = t.data();
-    const std::size_t n = t.size();
-    // "http://" is 7 bytes with the colon at its fifth.
-    std::size_t pos = from + 4;
-    while (pos + 2 < n) {
-        const void *hit = std::memchr(base + pos, ':', n - 2 - pos);
-        if (!hit)
+    // "http://" is 7 bytes with the colon at its fifth, so a colon counts only
+    // from the fifth byte on and up to the third byte from the end.
+    const std::string_view colons = t.substr(0, t.size() > 2 ? t.size() - 2 : 0);
+    for (std::size_t colon = from + 4;; ++colon) {
+        colon = Markup::findByte(colons, colon, ':');
+        if (colon == std::string_view::npos)
             break;
-        const std::size_t colon = static_cast<const char *>(hit) - base;
         // OR-ing 0x20 turns only "H" into "h" (likewise "T", "P"): no other byte
         // becomes one of these letters, so the test is exact.
         if (t[colon + 1] == '/' && t[colon + 2] == '/' && (t[colon - 4] | 0x20) == 'h' &&
             (t[colon - 3] | 0x20) == 't' && (t[colon - 2] | 0x20) == 't' && (t[colon - 1] | 0x20) == 'p')
             return colon - 4;
-        pos = colon + 1;
     }
     return std::string_view::npos;
-}
-
-std::size_t findByte(std::string_view t, std::size_t from, char c)
-{
-    const void *hit = std::memchr(t.data() + from, c, t.size() - from);
-    return hit ? static_cast<std::size_t>(static_cast<const char *>(hit) - t.data()) : std::string_view::npos;
 }
 
 // Walks the text as the web pass cuts it: onText for each stretch copied as it
@@ -64,11 +55,11 @@ template <class OnText, class OnURL> void walkWebAddresses(std::string_view text
         onText(text.substr(copied, start - copied));
         std::size_t end = std::string_view::npos;
         if (spaceLeft) {
-            end = findByte(text, start, ' ');
+            end = Markup::findByte(text, start, ' ');
             spaceLeft = end != std::string_view::npos;
         }
         if (!spaceLeft)
-            end = findByte(text, start, ',');
+            end = Markup::findByte(text, start, ',');
         if (end == std::string_view::npos)
             end = text.size();
         onURL(UUtils::Trim(text.substr(start, end - start)));
