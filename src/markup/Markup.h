@@ -23,8 +23,10 @@ const TFormat *SelectedFormat(const TFormats &formats, int index);
 // anywhere after it; when the rest of the text holds no space, to the first
 // comma; else to the end. The space or comma that ends it stays in the text.
 // Each e-mail address found in the text after the web links are made is wrapped
-// once, where it stands, including the two copies inside a web link; text that a
-// link put in is not searched again. Index -1 returns the text unchanged.
+// once, where it stands, including the two copies inside a web link; an e-mail
+// link is never searched again, so an address that occurs many times, or the
+// tail of another address, still ends up in exactly one link. Index -1 returns
+// the text unchanged.
 std::string MarkupText(std::string_view text, int index, const TFormats &formats);
 
 // The address without the bytes 0 to 32 at either end, as a web link
