@@ -11,12 +11,40 @@
 #include <QPushButton>
 #include <QTimer>
 
+namespace {
+
+// A handler object like the windows': one method that fails the first time.
+struct Handlers {
+    int reached = 0, after = 0;
+    void click()
+    {
+        ++reached;
+        if (reached == 1)
+            throw EFileError("Cannot write file", "/data/Forums.dat", "No space left on device");
+        ++after;
+    }
+};
+
+// An object whose own event handler fails.
+class Failing : public QObject {
+public:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::User)
+            throw EError("event handler failed");
+        return QObject::event(e);
+    }
+};
+
+} // namespace
+
 class TestErrorHandler : public QObject {
     Q_OBJECT
 
 private slots:
     void errorInClickHandlerIsReported();
     void errorInTimerHandlerIsReported();
+    void errorInEventHandlerIsReported();
     void dialogShowsAndCopiesDetails();
 };
 
@@ -24,24 +52,19 @@ void TestErrorHandler::errorInClickHandlerIsReported()
 {
     ReportedErrors errors;
     QPushButton button(QStringLiteral("Fail"));
-    int reached = 0, after = 0;
-    connect(&button, &QPushButton::clicked, [&] {
-        ++reached;
-        if (reached == 1)
-            throw EFileError("Cannot write file", "/data/Forums.dat", "No space left on device");
-        ++after;
-    });
+    Handlers h;
+    connect(&button, &QPushButton::clicked, ErrorHandler::guarded(&h, &Handlers::click));
     button.show();
     QVERIFY(QTest::qWaitForWindowExposed(&button));
 
     QTest::mouseClick(&button, Qt::LeftButton);
     QCOMPARE(errors.details, QStringList{"Cannot write file \"/data/Forums.dat\": No space left on device"});
-    QCOMPARE(after, 0);
+    QCOMPARE(h.after, 0);
 
     // The program goes on: the next click runs the handler to its end.
     QTest::mouseClick(&button, Qt::LeftButton);
-    QCOMPARE(reached, 2);
-    QCOMPARE(after, 1);
+    QCOMPARE(h.reached, 2);
+    QCOMPARE(h.after, 1);
     QCOMPARE(errors.details.size(), 1);
 }
 
@@ -53,6 +76,18 @@ void TestErrorHandler::errorInTimerHandlerIsReported()
     QTRY_COMPARE(errors.details.size(), 2);
     QCOMPARE(errors.details[0], QStringLiteral("List index out of bounds (7)"));
     QCOMPARE(errors.details[1], QStringLiteral("Unknown error"));
+}
+
+void TestErrorHandler::errorInEventHandlerIsReported()
+{
+    ReportedErrors errors;
+    Failing failing;
+    QCoreApplication::postEvent(&failing, new QEvent(QEvent::User));
+    QTRY_COMPARE(errors.details, QStringList{"event handler failed"});
+    // The loop still delivers events afterwards.
+    bool delivered = false;
+    QTimer::singleShot(0, [&] { delivered = true; });
+    QTRY_VERIFY(delivered);
 }
 
 void TestErrorHandler::dialogShowsAndCopiesDetails()
