@@ -28,7 +28,7 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
     Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, ErrorHandler::guarded(this, &TfrmMain::Timer1Timer));
 
     connect(ui->btnSave, &QPushButton::clicked, this, &TfrmMain::btnSaveClick);
     connect(ui->btnLoad, &QPushButton::clicked, this, &TfrmMain::btnLoadClick);
@@ -125,13 +125,13 @@ void TfrmMain::showEvent(QShowEvent *event)
             move(frame.topLeft());
         }
     }
-    FormShow();
+    ErrorHandler::run([this] { FormShow(); });
 }
 
 void TfrmMain::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    FormResize();
+    ErrorHandler::run([this] { FormResize(); });
 }
 
 void TfrmMain::centreBanner()
