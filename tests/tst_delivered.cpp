@@ -28,7 +28,10 @@ void writeBytes(const fs::path &file, std::string_view bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-fs::path dirOf(const QTemporaryDir &dir) { return fs::path(dir.path().toStdString()); }
+fs::path dirOf(const QTemporaryDir &dir)
+{
+    return fs::path(dir.path().toStdString());
+}
 
 const fs::path delivered = fs::path(POSTWRIGHT_DELIVERED_DATA) / "Formats.dat";
 

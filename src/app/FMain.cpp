@@ -30,9 +30,10 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, ErrorHandler::guarded(this, &TfrmMain::Timer1Timer));
 
-    connect(ui->btnSave, &QPushButton::clicked, this, &TfrmMain::btnSaveClick);
-    connect(ui->btnLoad, &QPushButton::clicked, this, &TfrmMain::btnLoadClick);
-    connect(ui->btnOptions, &QPushButton::clicked, this, &TfrmMain::btnOptionsClick);
+    connect(ui->btnSave, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnSaveClick));
+    connect(ui->btnLoad, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnLoadClick));
+    connect(ui->btnOptions, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::btnOptionsClick));
 
     frmMain = this;
     FormCreate();

@@ -1,5 +1,6 @@
 #include "FFormats.h"
 
+#include "ErrorHandler.h"
 #include "FMain.h"
 #include "WidgetText.h"
 #include "WindowLook.h"
@@ -12,8 +13,14 @@
 namespace {
 
 // The grid's title row is its header, so grid row r is table row r - 1.
-int tableRow(int gridRow) { return gridRow - 1; }
-int gridRow(int tableRow) { return tableRow + 1; }
+int tableRow(int gridRow)
+{
+    return gridRow - 1;
+}
+int gridRow(int tableRow)
+{
+    return tableRow + 1;
+}
 
 // A cell keeps the bytes it was filled with, so a field the user never edits
 // goes back to the file exactly as it came, whatever its code page.
@@ -39,10 +46,16 @@ TfrmFormat::TfrmFormat(TfrmMain &main, QWidget *parent)
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     grid->horizontalHeader()->setSectionsClickable(false);
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->setOnSelectCell([this](int row, int column) { return grdSettingsSelectCell(column, gridRow(row)); });
+    grid->setOnSelectCell([this](int row, int column) {
+        // A failing handler refuses the move.
+        bool allowed = false;
+        ErrorHandler::run([&] { allowed = grdSettingsSelectCell(column, gridRow(row)); });
+        return allowed;
+    });
 
-    connect(ui->btnSave, &QPushButton::clicked, this, &TfrmFormat::btnSaveClick);
-    connect(ui->btnDelete, &QPushButton::clicked, this, &TfrmFormat::btnDeleteClick);
+    connect(ui->btnSave, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmFormat::btnSaveClick));
+    connect(ui->btnDelete, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmFormat::btnDeleteClick));
     connect(ui->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate();
@@ -72,7 +85,8 @@ bool TfrmFormat::grdSettingsSelectCell(int /*column*/, int row)
 
 void TfrmFormat::tellReadOnly()
 {
-    QMessageBox::information(this, QStringLiteral("Information"), QStringLiteral("These templates are read only."));
+    QMessageBox::information(this, QStringLiteral("Information"),
+                             QStringLiteral("These templates are read only."));
 }
 
 void TfrmFormat::btnSaveClick()

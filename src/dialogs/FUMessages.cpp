@@ -1,5 +1,6 @@
 #include "FUMessages.h"
 
+#include "ErrorHandler.h"
 #include "FMain.h"
 #include "TSkinScrollBar.h"
 #include "WidgetText.h"
@@ -7,9 +8,9 @@
 #include "ui_FMain.h"
 #include "ui_FUMessages.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QEvent>
 
 namespace {
 
@@ -47,8 +48,10 @@ TfrmFMessages::TfrmFMessages(TfrmMain &main, QWidget *parent)
     ui->lvwMsgs->viewport()->installEventFilter(this);
 
     connectSelection();
-    connect(ui->btnLoad, &QPushButton::clicked, this, &TfrmFMessages::btnLoadClick);
-    connect(ui->btnDelete, &QPushButton::clicked, this, &TfrmFMessages::btnDeleteClick);
+    connect(ui->btnLoad, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmFMessages::btnLoadClick));
+    connect(ui->btnDelete, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmFMessages::btnDeleteClick));
     connect(ui->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate();
@@ -61,12 +64,14 @@ void TfrmFMessages::connectSelection()
     // A row that loses its selection is reported before the one that gains it.
     connect(ui->lvwMsgs->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection &selected, const QItemSelection &deselected) {
-                for (const QModelIndex &index : deselected.indexes())
-                    if (index.column() == 0)
-                        lvwMsgsSelectItem(ui->lvwMsgs->topLevelItem(index.row()), false);
-                for (const QModelIndex &index : selected.indexes())
-                    if (index.column() == 0)
-                        lvwMsgsSelectItem(ui->lvwMsgs->topLevelItem(index.row()), true);
+                ErrorHandler::run([&] {
+                    for (const QModelIndex &index : deselected.indexes())
+                        if (index.column() == 0)
+                            lvwMsgsSelectItem(ui->lvwMsgs->topLevelItem(index.row()), false);
+                    for (const QModelIndex &index : selected.indexes())
+                        if (index.column() == 0)
+                            lvwMsgsSelectItem(ui->lvwMsgs->topLevelItem(index.row()), true);
+                });
             });
 }
 
@@ -98,7 +103,10 @@ void TfrmFMessages::btnLoadClick()
     accept();
 }
 
-void TfrmFMessages::lvwMsgsDblClick() { btnLoadClick(); }
+void TfrmFMessages::lvwMsgsDblClick()
+{
+    btnLoadClick();
+}
 
 void TfrmFMessages::btnDeleteClick()
 {
@@ -122,7 +130,7 @@ bool TfrmFMessages::eventFilter(QObject *watched, QEvent *event)
     // Anywhere in the list, also below the last row. (A click beside the rows
     // already takes the selection away, as in any list.)
     if (watched == ui->lvwMsgs->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        lvwMsgsDblClick();
+        ErrorHandler::run([this] { lvwMsgsDblClick(); });
         return true;
     }
     return QDialog::eventFilter(watched, event);

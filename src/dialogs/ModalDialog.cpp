@@ -15,7 +15,10 @@ Hook &nextHook()
 
 } // namespace
 
-void answerNext(Hook hook) { nextHook() = std::move(hook); }
+void answerNext(Hook hook)
+{
+    nextHook() = std::move(hook);
+}
 
 int exec(QDialog &dialog)
 {

@@ -6,7 +6,10 @@
 
 TStringGrid::TStringGrid(QWidget *parent) : QTableWidget(parent) {}
 
-void TStringGrid::setOnSelectCell(SelectCell handler) { m_onSelectCell = std::move(handler); }
+void TStringGrid::setOnSelectCell(SelectCell handler)
+{
+    m_onSelectCell = std::move(handler);
+}
 
 void TStringGrid::commitEdit()
 {

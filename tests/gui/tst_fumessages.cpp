@@ -36,10 +36,12 @@ void writeBytes(const fs::path &file, std::string_view bytes)
     out.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
-fs::path dirOf(const QTemporaryDir &dir) { return fs::path(dir.path().toStdString()); }
+fs::path dirOf(const QTemporaryDir &dir)
+{
+    return fs::path(dir.path().toStdString());
+}
 
-template <class T>
-T *child(QWidget &parent, const char *name)
+template <class T> T *child(QWidget &parent, const char *name)
 {
     T *c = parent.findChild<T *>(QLatin1String(name));
     if (!c)
@@ -49,8 +51,7 @@ T *child(QWidget &parent, const char *name)
 
 const std::string header = "Subject^Body^\r\n";
 // Three stored messages, the second with a body of two lines.
-const std::string threeMessages =
-    header + "first^one^\r\nsecond^line one%#%&#&line two^\r\nthird^three^\r\n";
+const std::string threeMessages = header + "first^one^\r\nsecond^line one%#%&#&line two^\r\nthird^three^\r\n";
 
 // Types lines into a multi-line edit, pressing Enter between them.
 void typeLines(QPlainTextEdit *edit, const QStringList &lines)
@@ -73,8 +74,14 @@ void writeMessage(TfrmMain &w, const QString &subject, const QStringList &bodyLi
     typeLines(mem, bodyLines);
 }
 
-QString editorSubject(TfrmMain &w) { return child<QLineEdit>(w, "edtSubject")->text(); }
-QString editorBody(TfrmMain &w) { return child<QPlainTextEdit>(w, "memBody")->toPlainText(); }
+QString editorSubject(TfrmMain &w)
+{
+    return child<QLineEdit>(w, "edtSubject")->text();
+}
+QString editorBody(TfrmMain &w)
+{
+    return child<QPlainTextEdit>(w, "memBody")->toPlainText();
+}
 
 // Clicks "Load" in the main window and lets user drive the dialog that opens.
 // Returns whether a dialog opened.
@@ -90,12 +97,16 @@ bool withLoadDialog(TfrmMain &w, const std::function<void(QDialog &)> &user)
     return opened;
 }
 
-QTreeWidget *list(QDialog &d) { return child<QTreeWidget>(d, "lvwMsgs"); }
+QTreeWidget *list(QDialog &d)
+{
+    return child<QTreeWidget>(d, "lvwMsgs");
+}
 
 void clickRow(QDialog &d, int row)
 {
     QTreeWidget *lvw = list(d);
-    QTest::mouseClick(lvw->viewport(), Qt::LeftButton, {}, lvw->visualItemRect(lvw->topLevelItem(row)).center());
+    QTest::mouseClick(lvw->viewport(), Qt::LeftButton, {},
+                      lvw->visualItemRect(lvw->topLevelItem(row)).center());
 }
 
 // A user's double-click: a click, then the second press, which the system
@@ -108,12 +119,24 @@ void doubleClick(QWidget *widget, QPoint at)
 }
 
 // A point in the list below its last row.
-QPoint belowRows(QDialog &d) { return QPoint(40, list(d)->viewport()->height() - 4); }
+QPoint belowRows(QDialog &d)
+{
+    return QPoint(40, list(d)->viewport()->height() - 4);
+}
 
-void click(QDialog &d, const char *button) { QTest::mouseClick(child<QPushButton>(d, button), Qt::LeftButton); }
+void click(QDialog &d, const char *button)
+{
+    QTest::mouseClick(child<QPushButton>(d, button), Qt::LeftButton);
+}
 
-QString detailSubject(QDialog &d) { return child<QLineEdit>(d, "edtSubject")->text(); }
-QString detailBody(QDialog &d) { return child<QPlainTextEdit>(d, "memBody")->toPlainText(); }
+QString detailSubject(QDialog &d)
+{
+    return child<QLineEdit>(d, "edtSubject")->text();
+}
+QString detailBody(QDialog &d)
+{
+    return child<QPlainTextEdit>(d, "memBody")->toPlainText();
+}
 
 QStringList rowTexts(QDialog &d, int column)
 {
@@ -145,6 +168,7 @@ private slots:
     void deleteWithoutSelectionRewritesTheSameContent();
     void closeCopiesNothing_data();
     void closeCopiesNothing();
+    void failedWriteIsReportedAndTheChangeStays();
 };
 
 void TestFUMessages::save_data()
@@ -154,10 +178,10 @@ void TestFUMessages::save_data()
     QTest::addColumn<bool>("stored");
     QTest::addColumn<QByteArray>("record");
     QTest::newRow("nothing written") << QString() << QStringList() << false << QByteArray();
-    QTest::newRow("subject of spaces only") << QStringLiteral("   ") << QStringList() << true
-                                            << QByteArray("   ^^\r\n");
-    QTest::newRow("body only, spaces kept") << QString() << QStringList{QStringLiteral(" body ")} << true
-                                            << QByteArray("^ body ^\r\n");
+    QTest::newRow("subject of spaces only")
+        << QStringLiteral("   ") << QStringList() << true << QByteArray("   ^^\r\n");
+    QTest::newRow("body only, spaces kept")
+        << QString() << QStringList{QStringLiteral(" body ")} << true << QByteArray("^ body ^\r\n");
     QTest::newRow("body of lines") << QStringLiteral("Hello") << QStringList{"one", "", "three"} << true
                                    << QByteArray("Hello^one%#%&#&%#%&#&three^\r\n");
 }
@@ -236,11 +260,13 @@ void TestFUMessages::dialogLayout_data()
     QTest::newRow("details subject") << QByteArray("edtSubject") << QRect(64, 160, 289, 18) << QString();
     QTest::newRow("details body") << QByteArray("memBody") << QRect(11, 202, 342, 111) << QString();
     QTest::newRow("Load Message") << QByteArray("btnLoad") << QRect(27, 325, 116, 20) << "Load Message";
-    QTest::newRow("Delete Message") << QByteArray("btnDelete") << QRect(146, 325, 116, 20) << "Delete Message";
+    QTest::newRow("Delete Message") << QByteArray("btnDelete") << QRect(146, 325, 116, 20)
+                                    << "Delete Message";
     QTest::newRow("Close") << QByteArray("btnCancel") << QRect(266, 325, 74, 20) << "Close";
     QTest::newRow("list label") << QByteArray("bsSkinStdLabel1") << QRect(11, 4, 169, 13)
                                 << "Select a message from following list:";
-    QTest::newRow("details label") << QByteArray("bsSkinStdLabel2") << QRect(9, 137, 78, 13) << "Message Details";
+    QTest::newRow("details label") << QByteArray("bsSkinStdLabel2") << QRect(9, 137, 78, 13)
+                                   << "Message Details";
     QTest::newRow("details line") << QByteArray("bsSkinBevel1") << QRect(92, 144, 261, 2) << QString();
     QTest::newRow("subject label") << QByteArray("bsSkinStdLabel3") << QRect(9, 161, 39, 13) << "Subject:";
     QTest::newRow("body label") << QByteArray("bsSkinStdLabel4") << QRect(9, 185, 46, 13) << "Message:";
@@ -289,7 +315,8 @@ void TestFUMessages::dialogTabOrderAndSettings()
                 order << next->objectName();
             next = next->nextInFocusChain();
         } while (next != start);
-        QCOMPARE(order, (QStringList{"lvwMsgs", "edtSubject", "memBody", "btnLoad", "btnCancel", "btnDelete"}));
+        QCOMPARE(order,
+                 (QStringList{"lvwMsgs", "edtSubject", "memBody", "btnLoad", "btnCancel", "btnDelete"}));
 
         QTreeWidget *lvw = list(d);
         QCOMPARE(lvw->headerItem()->text(0), QStringLiteral("Subject"));
@@ -300,12 +327,14 @@ void TestFUMessages::dialogTabOrderAndSettings()
         QVERIFY(!lvw->rootIsDecorated());
         // The list's scroll bar is the skin's 19 pixels, inside the list's place.
         QTRY_COMPARE(lvw->verticalScrollBar()->width(), 19);
-        QCOMPARE(lvw->verticalScrollBar()->mapTo(lvw, QPoint(0, 0)).x() + 19 + lvw->frameWidth(), lvw->width());
+        QCOMPARE(lvw->verticalScrollBar()->mapTo(lvw, QPoint(0, 0)).x() + 19 + lvw->frameWidth(),
+                 lvw->width());
         QVERIFY(child<QLineEdit>(d, "edtSubject")->isReadOnly());
         QVERIFY(child<QPlainTextEdit>(d, "memBody")->isReadOnly());
         // The selected row keeps its colours while another control has the focus.
         const QPalette p = lvw->palette();
-        QCOMPARE(p.color(QPalette::Inactive, QPalette::Highlight), p.color(QPalette::Active, QPalette::Highlight));
+        QCOMPARE(p.color(QPalette::Inactive, QPalette::Highlight),
+                 p.color(QPalette::Active, QPalette::Highlight));
         // Nothing is selected when the dialog opens, and the details are empty.
         QVERIFY(lvw->selectedItems().isEmpty());
         QCOMPARE(detailSubject(d), QString());
@@ -360,8 +389,10 @@ void TestFUMessages::doubleClickLoads_data()
     QTest::addColumn<int>("doubleClickRow");
     QTest::addColumn<QString>("subject");
     QTest::addColumn<QString>("body");
-    QTest::newRow("on a row") << -1 << 1 << "second" << "line one\nline two";
-    QTest::newRow("below the rows, after a selection") << 2 << -1 << "third" << "three";
+    QTest::newRow("on a row") << -1 << 1 << "second"
+                              << "line one\nline two";
+    QTest::newRow("below the rows, after a selection") << 2 << -1 << "third"
+                                                       << "three";
     QTest::newRow("below the rows, nothing selected") << -1 << -1 << QString() << QString();
 }
 
@@ -379,8 +410,9 @@ void TestFUMessages::doubleClickLoads()
         if (selectFirst >= 0)
             clickRow(d, selectFirst);
         QTreeWidget *lvw = list(d);
-        const QPoint at = doubleClickRow >= 0 ? lvw->visualItemRect(lvw->topLevelItem(doubleClickRow)).center()
-                                              : belowRows(d);
+        const QPoint at = doubleClickRow >= 0
+                              ? lvw->visualItemRect(lvw->topLevelItem(doubleClickRow)).center()
+                              : belowRows(d);
         doubleClick(lvw->viewport(), at);
         QVERIFY(!d.isVisible());
         QCOMPARE(d.result(), int(QDialog::Accepted));
@@ -473,6 +505,33 @@ void TestFUMessages::closeCopiesNothing()
     QStringList subjects;
     QVERIFY(withLoadDialog(w, [&](QDialog &d) { subjects = rowTexts(d, 0); }));
     QCOMPARE(subjects, (QStringList{"second", "third"}));
+}
+
+void TestFUMessages::failedWriteIsReportedAndTheChangeStays()
+{
+    QTemporaryDir dir;
+    // A directory where the file should be: it can be neither read nor replaced.
+    fs::create_directory(dirOf(dir) / "Messages.dat");
+    ReportedErrors errors;
+    TfrmMain w(dirOf(dir));
+    QTRY_COMPARE(errors.details.size(), 1);
+    writeMessage(w, QStringLiteral("kept"), {QStringLiteral("in memory")});
+    QTest::mouseClick(child<QPushButton>(w, "btnSave"), Qt::LeftButton);
+    QCOMPARE(errors.details.size(), 2);
+    QVERIFY2(errors.details[1].contains(QLatin1String("Messages.dat")), qPrintable(errors.details[1]));
+    QCOMPARE(w.messages().count(), 1);
+    QVERIFY(fs::is_directory(dirOf(dir) / "Messages.dat"));
+
+    QVERIFY(withLoadDialog(w, [&](QDialog &d) {
+        clickRow(d, 0);
+        click(d, "btnDelete");
+        QCOMPARE(errors.details.size(), 3);
+        // The dialog goes on with the row gone, as the list is.
+        QVERIFY(d.isVisible());
+        QCOMPARE(list(d)->topLevelItemCount(), 0);
+        click(d, "btnCancel");
+    }));
+    QCOMPARE(w.messages().count(), 0);
 }
 
 POSTWRIGHT_GUI_TEST_MAIN(TestFUMessages)
