@@ -2,11 +2,12 @@
 
 #include "BannerLayout.h"
 #include "ErrorHandler.h"
+#include "ScreenPlace.h"
 #include "TDockLayout.h"
+#include "TbsSkinMessage.h"
 #include "WidgetText.h"
 #include "ui_FMain.h"
 
-#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -20,6 +21,7 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     ui->setupUi(this);
     TDockLayout::install(this);
     connectBodyScrollBar();
+    createMessageBox();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -87,11 +89,7 @@ void TfrmMain::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_placed) {
         m_placed = true;
-        if (const QScreen *s = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(s->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        ScreenPlace::centreOnScreen(this);
     }
     FormShow();
 }
@@ -141,4 +139,24 @@ void TfrmMain::connectBodyScrollBar()
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     ui->memBody->setPalette(palette);
+}
+
+void TfrmMain::createMessageBox()
+{
+    msgMain = new TbsSkinMessage(this);
+    msgMain->setObjectName(QStringLiteral("msgMain"));
+    msgMain->setSkinData(QStringLiteral("bsSkinData1"));
+    msgMain->setCtrlSkinData(QStringLiteral("bsSkinData1"));
+    msgMain->setButtonSkinDataName(QStringLiteral("button"));
+    msgMain->setMessageLabelSkinDataName(QStringLiteral("stdlabel"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(15);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    msgMain->setDefaultFont(font);
+    msgMain->setDefaultButtonFont(font);
+    msgMain->setUseSkinFont(true);
+    msgMain->setAlphaBlend(false);
+    msgMain->setAlphaBlendAnimation(false);
+    msgMain->setAlphaBlendValue(200);
 }

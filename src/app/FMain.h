@@ -8,6 +8,7 @@
 #include <memory>
 
 class QTimer;
+class TbsSkinMessage;
 
 namespace Ui {
 class TfrmMain;
@@ -29,6 +30,8 @@ public:
     TForums &forums() { return *m_forums; }
     TFormats &formats() { return *m_formats; }
     QTimer *timer() const { return Timer1; }
+    // The message box every window of the program shows its messages with.
+    TbsSkinMessage *messageBox() const { return msgMain; }
     // The window's controls, under the names of the form data.
     Ui::TfrmMain &controls() { return *ui; }
 
@@ -50,6 +53,7 @@ private:
     void centreBanner();
     void fillForumList();
     void connectBodyScrollBar();
+    void createMessageBox();
 
     std::unique_ptr<Ui::TfrmMain> ui;
     std::filesystem::path m_appDir;
@@ -57,6 +61,7 @@ private:
     std::unique_ptr<TForums> m_forums;
     std::unique_ptr<TFormats> m_formats;
     QTimer *Timer1 = nullptr;
+    TbsSkinMessage *msgMain = nullptr;
     bool m_placed = false;
 };
 
