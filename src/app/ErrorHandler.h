@@ -18,6 +18,26 @@ void reportCurrentException();
 // The text the dialog shows as details for an exception.
 QString describe(const std::exception_ptr &error);
 
+// Runs a handler; an error escaping it is reported and the program goes on.
+// Handlers run through this so that no exception unwinds through the toolkit's
+// own frames, which are not built to pass exceptions on.
+template <class F>
+void run(F &&handler)
+{
+    try {
+        handler();
+    } catch (...) {
+        reportCurrentException();
+    }
+}
+
+// A slot for connect() that runs receiver->method(args...) through run().
+template <class Receiver, class... Args>
+auto guarded(Receiver *receiver, void (Receiver::*method)(Args...))
+{
+    return [receiver, method](Args... args) { run([&] { (receiver->*method)(args...); }); };
+}
+
 // Tests answer reports here instead of with the modal dialog; an empty hook
 // restores the dialog.
 using Hook = std::function<void(const QString &details)>;

@@ -27,7 +27,7 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
     Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, ErrorHandler::guarded(this, &TfrmMain::Timer1Timer));
 
     frmMain = this;
     FormCreate();
@@ -91,13 +91,13 @@ void TfrmMain::showEvent(QShowEvent *event)
         m_placed = true;
         ScreenPlace::centreOnScreen(this);
     }
-    FormShow();
+    ErrorHandler::run([this] { FormShow(); });
 }
 
 void TfrmMain::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    FormResize();
+    ErrorHandler::run([this] { FormResize(); });
 }
 
 void TfrmMain::centreBanner()
