@@ -3,11 +3,15 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace ScreenPlace {
 
 QScreen *screenOf(const QWidget *window)
 {
+    // A dialog that is not shown yet will open on its owner's screen.
+    if (!window->windowHandle() && window->parentWidget())
+        return screenOf(window->parentWidget()->window());
     if (QScreen *s = window->screen())
         return s;
     return QGuiApplication::primaryScreen();

@@ -5,7 +5,8 @@ class QWidget;
 
 namespace ScreenPlace {
 
-// The screen that holds the window, or the primary one before it is placed.
+// The screen that holds the window: before it is shown, its owner's screen,
+// or the primary one.
 QScreen *screenOf(const QWidget *window);
 
 // Moves a top-level window so that its frame is centred in the work area of
