@@ -2,12 +2,15 @@
 
 #include "BannerLayout.h"
 #include "ErrorHandler.h"
+#include "Markup.h"
 #include "ScreenPlace.h"
 #include "TDockLayout.h"
 #include "TbsSkinMessage.h"
 #include "WidgetText.h"
 #include "ui_FMain.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -28,6 +31,8 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     Timer1->setInterval(100);
     Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, ErrorHandler::guarded(this, &TfrmMain::Timer1Timer));
+    connect(ui->btnPreview, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnPreviewClick));
+    connect(ui->btnCopy, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnCopyClick));
 
     frmMain = this;
     FormCreate();
@@ -159,4 +164,36 @@ void TfrmMain::createMessageBox()
     msgMain->setAlphaBlend(false);
     msgMain->setAlphaBlendAnimation(false);
     msgMain->setAlphaBlendValue(200);
+}
+
+int TfrmMain::formatIndex() const { return ui->cbxFormat->currentIndex() - 1; }
+
+std::string TfrmMain::MarkupText(std::string_view text, int index) const
+{
+    return ::MarkupText(text, index, *m_formats);
+}
+
+std::string TfrmMain::WrapURL(std::string_view url, int index) const { return ::WrapURL(url, index, *m_formats); }
+
+std::string TfrmMain::WrapEmail(std::string_view email, int index) const
+{
+    return ::WrapEmail(email, index, *m_formats);
+}
+
+void TfrmMain::btnPreviewClick()
+{
+    const int index = formatIndex();
+    std::string subject = MarkupText(WidgetText::fromWidget(ui->edtSubject->text()), index);
+    const std::string body = MarkupText(WidgetText::memoText(ui->memBody), index);
+    // The subject is set off from the body by LF CR LF CR.
+    if (!subject.empty())
+        subject += "\n\r\n\r";
+    msgMain->ShowMessageBox(subject + body, TMsgKind::Custom, TMsgButton::OK, 0);
+}
+
+void TfrmMain::btnCopyClick()
+{
+    const std::string body = MarkupText(WidgetText::memoText(ui->memBody), formatIndex());
+    // Replaces everything the clipboard held, in every format, with this text.
+    QGuiApplication::clipboard()->setText(WidgetText::toWidget(body));
 }

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QTimer;
 class TbsSkinMessage;
@@ -39,6 +41,12 @@ public:
     // selects "text".
     void fillFormatChooser();
 
+    // Markup with the window's own templates; index -1 is "text", k the
+    // (k + 1)-th named template, as the chooser offers them.
+    std::string MarkupText(std::string_view text, int index) const;
+    std::string WrapURL(std::string_view url, int index) const;
+    std::string WrapEmail(std::string_view email, int index) const;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -49,11 +57,15 @@ private:
     void FormResize();
     void FormDestroy();
     void Timer1Timer();
+    void btnPreviewClick();
+    void btnCopyClick();
 
     void centreBanner();
     void fillForumList();
     void connectBodyScrollBar();
     void createMessageBox();
+    // The template index the chooser's current entry stands for.
+    int formatIndex() const;
 
     std::unique_ptr<Ui::TfrmMain> ui;
     std::filesystem::path m_appDir;
