@@ -4,12 +4,16 @@
 #include "ErrorHandler.h"
 #include "FFormats.h"
 #include "FUMessages.h"
+#include "Markup.h"
 #include "ModalDialog.h"
+#include "ScreenPlace.h"
 #include "TDockLayout.h"
+#include "TbsSkinMessage.h"
 #include "WidgetText.h"
 #include "ui_FMain.h"
 
-#include <QScreen>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -23,12 +27,15 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     ui->setupUi(this);
     TDockLayout::install(this);
     connectBodyScrollBar();
+    createMessageBox();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
     Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, ErrorHandler::guarded(this, &TfrmMain::Timer1Timer));
+    connect(ui->btnPreview, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnPreviewClick));
+    connect(ui->btnCopy, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnCopyClick));
 
     connect(ui->btnSave, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnSaveClick));
     connect(ui->btnLoad, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnLoadClick));
@@ -120,11 +127,7 @@ void TfrmMain::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_placed) {
         m_placed = true;
-        if (const QScreen *s = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(s->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        ScreenPlace::centreOnScreen(this);
     }
     ErrorHandler::run([this] { FormShow(); });
 }
@@ -174,4 +177,56 @@ void TfrmMain::connectBodyScrollBar()
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     ui->memBody->setPalette(palette);
+}
+
+void TfrmMain::createMessageBox()
+{
+    msgMain = new TbsSkinMessage(this);
+    msgMain->setObjectName(QStringLiteral("msgMain"));
+    msgMain->setSkinData(QStringLiteral("bsSkinData1"));
+    msgMain->setCtrlSkinData(QStringLiteral("bsSkinData1"));
+    msgMain->setButtonSkinDataName(QStringLiteral("button"));
+    msgMain->setMessageLabelSkinDataName(QStringLiteral("stdlabel"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(15);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    msgMain->setDefaultFont(font);
+    msgMain->setDefaultButtonFont(font);
+    msgMain->setUseSkinFont(true);
+    msgMain->setAlphaBlend(false);
+    msgMain->setAlphaBlendAnimation(false);
+    msgMain->setAlphaBlendValue(200);
+}
+
+int TfrmMain::formatIndex() const { return ui->cbxFormat->currentIndex() - 1; }
+
+std::string TfrmMain::MarkupText(std::string_view text, int index) const
+{
+    return ::MarkupText(text, index, *m_formats);
+}
+
+std::string TfrmMain::WrapURL(std::string_view url, int index) const { return ::WrapURL(url, index, *m_formats); }
+
+std::string TfrmMain::WrapEmail(std::string_view email, int index) const
+{
+    return ::WrapEmail(email, index, *m_formats);
+}
+
+void TfrmMain::btnPreviewClick()
+{
+    const int index = formatIndex();
+    std::string subject = MarkupText(WidgetText::fromWidget(ui->edtSubject->text()), index);
+    const std::string body = MarkupText(WidgetText::memoText(ui->memBody), index);
+    // The subject is set off from the body by LF CR LF CR.
+    if (!subject.empty())
+        subject += "\n\r\n\r";
+    msgMain->ShowMessageBox(subject + body, TMsgKind::Custom, TMsgButton::OK, 0);
+}
+
+void TfrmMain::btnCopyClick()
+{
+    const std::string body = MarkupText(WidgetText::memoText(ui->memBody), formatIndex());
+    // Replaces everything the clipboard held, in every format, with this text.
+    QGuiApplication::clipboard()->setText(WidgetText::toWidget(body));
 }

@@ -6,8 +6,11 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QTimer;
+class TbsSkinMessage;
 
 namespace Ui {
 class TfrmMain;
@@ -29,12 +32,20 @@ public:
     TForums &forums() { return *m_forums; }
     TFormats &formats() { return *m_formats; }
     QTimer *timer() const { return Timer1; }
+    // The message box every window of the program shows its messages with.
+    TbsSkinMessage *messageBox() const { return msgMain; }
     // The window's controls, under the names of the form data.
     Ui::TfrmMain &controls() { return *ui; }
 
     // Empties the template chooser, adds "text" and every named template, and
     // selects "text".
     void fillFormatChooser();
+
+    // Markup with the window's own templates; index -1 is "text", k the
+    // (k + 1)-th named template, as the chooser offers them.
+    std::string MarkupText(std::string_view text, int index) const;
+    std::string WrapURL(std::string_view url, int index) const;
+    std::string WrapEmail(std::string_view email, int index) const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -49,10 +60,15 @@ private:
     void btnSaveClick();
     void btnLoadClick();
     void btnOptionsClick();
+    void btnPreviewClick();
+    void btnCopyClick();
 
     void centreBanner();
     void fillForumList();
     void connectBodyScrollBar();
+    void createMessageBox();
+    // The template index the chooser's current entry stands for.
+    int formatIndex() const;
 
     std::unique_ptr<Ui::TfrmMain> ui;
     std::filesystem::path m_appDir;
@@ -60,6 +76,7 @@ private:
     std::unique_ptr<TForums> m_forums;
     std::unique_ptr<TFormats> m_formats;
     QTimer *Timer1 = nullptr;
+    TbsSkinMessage *msgMain = nullptr;
     bool m_placed = false;
 };
 
