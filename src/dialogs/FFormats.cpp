@@ -2,13 +2,14 @@
 
 #include "ErrorHandler.h"
 #include "FMain.h"
+#include "ScreenPlace.h"
+#include "TbsSkinMessage.h"
 #include "WidgetText.h"
 #include "WindowLook.h"
 #include "ui_FFormats.h"
 
 #include <QByteArray>
 #include <QHeaderView>
-#include <QMessageBox>
 
 namespace {
 
@@ -85,8 +86,8 @@ bool TfrmFormat::grdSettingsSelectCell(int /*column*/, int row)
 
 void TfrmFormat::tellReadOnly()
 {
-    QMessageBox::information(this, QStringLiteral("Information"),
-                             QStringLiteral("These templates are read only."));
+    m_main.messageBox()->ShowMessageBox("These templates are read only.", TMsgKind::Information,
+                                        TMsgButton::OK, 0);
 }
 
 void TfrmFormat::btnSaveClick()
@@ -143,6 +144,6 @@ void TfrmFormat::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!m_placed) {
         m_placed = true;
-        WindowLook::centreOnScreen(this);
+        ScreenPlace::centreOnScreen(this);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "ErrorHandler.h"
 #include "FMain.h"
+#include "ScreenPlace.h"
 #include "TSkinScrollBar.h"
 #include "WidgetText.h"
 #include "WindowLook.h"
@@ -19,11 +20,7 @@ namespace {
 // in every font's Latin-1 range.
 QString oneRow(const std::string &text)
 {
-    QString shown = WidgetText::toWidget(text);
-    shown.replace(QLatin1String("\r\n"), QStringLiteral("\u00B6"));
-    shown.replace(QLatin1Char('\r'), QChar(0x00B6));
-    shown.replace(QLatin1Char('\n'), QChar(0x00B6));
-    return shown;
+    return WidgetText::toWidgetLines(text).replace(QLatin1Char('\n'), QChar(0x00B6));
 }
 
 } // namespace
@@ -141,6 +138,6 @@ void TfrmFMessages::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!m_placed) {
         m_placed = true;
-        WindowLook::centreOnScreen(this);
+        ScreenPlace::centreOnScreen(this);
     }
 }

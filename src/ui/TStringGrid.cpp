@@ -41,7 +41,9 @@ QModelIndex TStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModif
 
 void TStringGrid::mousePressEvent(QMouseEvent *event)
 {
-    m_pressRefused = refusesMoveTo(indexUnder(event));
+    const QModelIndex target = indexUnder(event);
+    m_pressRefused = refusesMoveTo(target);
+    m_refusedPressAt = m_pressRefused ? QPersistentModelIndex(target) : QPersistentModelIndex();
     if (m_pressRefused) {
         event->accept();
         return;
@@ -73,8 +75,11 @@ void TStringGrid::mouseReleaseEvent(QMouseEvent *event)
 
 void TStringGrid::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    // The second press of a double-click asks like the first.
-    m_pressRefused = refusesMoveTo(indexUnder(event));
+    // The second press of a double-click asks like the first, unless the first
+    // was refused on the same cell: that click has had its answer.
+    const QModelIndex target = indexUnder(event);
+    m_pressRefused = (target.isValid() && target == m_refusedPressAt) || refusesMoveTo(target);
+    m_refusedPressAt = QPersistentModelIndex();
     if (m_pressRefused) {
         event->accept();
         return;

@@ -34,4 +34,7 @@ private:
     SelectCell m_onSelectCell;
     // The press was refused, so the rest of that click belongs to no cell.
     bool m_pressRefused = false;
+    // Where the last press was refused, so that the double-click it starts
+    // does not ask a second time.
+    QPersistentModelIndex m_refusedPressAt;
 };

@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QPalette>
-#include <QScreen>
 #include <QWidget>
 
 namespace WindowLook {
@@ -21,15 +20,6 @@ void fitLabels(QWidget *form)
         const int needed = label->sizeHint().width();
         if (label->width() < needed)
             label->resize(needed, label->height());
-    }
-}
-
-void centreOnScreen(QWidget *window)
-{
-    if (const QScreen *s = window->screen()) {
-        QRect frame = window->frameGeometry();
-        frame.moveCenter(s->availableGeometry().center());
-        window->move(frame.topLeft());
     }
 }
 

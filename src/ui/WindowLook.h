@@ -14,7 +14,4 @@ void keepSelectionVisible(QWidget *control);
 // font, and a wider font must not cut a label's last letters off.
 void fitLabels(QWidget *form);
 
-// Centres a top-level window on the screen that holds it.
-void centreOnScreen(QWidget *window);
-
 } // namespace WindowLook
