@@ -10,6 +10,7 @@
 #include "TDockLayout.h"
 #include "TbsSkinMessage.h"
 #include "WidgetText.h"
+#include "WindowLook.h"
 #include "ui_FMain.h"
 
 #include <QClipboard>
@@ -173,10 +174,7 @@ void TfrmMain::connectBodyScrollBar()
     outer->setPageStep(inner->pageStep());
 
     // The selection stays visible when the body loses the focus.
-    QPalette palette = ui->memBody->palette();
-    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
-    ui->memBody->setPalette(palette);
+    WindowLook::keepSelectionVisible(ui->memBody);
 }
 
 void TfrmMain::createMessageBox()
