@@ -20,7 +20,7 @@ build: deps $(BUILD)/Makefile
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	./$(BUILD)/bin/postwright
+	./$(BUILD)/bin/Postwright
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -4,7 +4,6 @@
 
 #include <exception>
 #include <functional>
-#include <utility>
 
 // The program's general error handling: an error that no handler catches is
 // shown to the user, and the program goes on.
@@ -19,20 +18,24 @@ void reportCurrentException();
 // The text the dialog shows as details for an exception.
 QString describe(const std::exception_ptr &error);
 
-// A handler for a signal or an event hook: an error escaping handler is
-// reported at once, skipping the handler's remaining steps as for any handler,
-// without unwinding through Qt's own frames, which are not built to pass
-// exceptions on (they would leak what they hold).
-template <class Handler>
-auto guarded(Handler handler)
+// Runs a handler; an error escaping it is reported and the program goes on.
+// Handlers run through this so that no exception unwinds through the toolkit's
+// own frames, which are not built to pass exceptions on.
+template <class F>
+void run(F &&handler)
 {
-    return [handler = std::move(handler)] {
-        try {
-            handler();
-        } catch (...) {
-            reportCurrentException();
-        }
-    };
+    try {
+        handler();
+    } catch (...) {
+        reportCurrentException();
+    }
+}
+
+// A slot for connect() that runs receiver->method(args...) through run().
+template <class Receiver, class... Args>
+auto guarded(Receiver *receiver, void (Receiver::*method)(Args...))
+{
+    return [receiver, method](Args... args) { run([&] { (receiver->*method)(args...); }); };
 }
 
 // Tests answer reports here instead of with the modal dialog; an empty hook

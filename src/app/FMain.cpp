@@ -2,16 +2,23 @@
 
 #include "BannerLayout.h"
 #include "ErrorHandler.h"
+#include "Clipboard.h"
 #include "EventHooks.h"
+#include "FFormats.h"
+#include "FUMessages.h"
 #include "FieldFilling.h"
+#include "Markup.h"
+#include "ModalDialog.h"
+#include "ScreenPlace.h"
 #include "TBrowserPane.h"
 #include "TDockLayout.h"
 #include "TForumPanel.h"
+#include "TbsSkinMessage.h"
 #include "WidgetText.h"
+#include "WindowLook.h"
 #include "ui_FMain.h"
 
 #include <QKeyEvent>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -25,13 +32,21 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     ui->setupUi(this);
     TDockLayout::install(this);
     connectBodyScrollBar();
+    createMessageBox();
     connectBrowser();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
     Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, ErrorHandler::guarded(this, &TfrmMain::Timer1Timer));
+    connect(ui->btnPreview, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnPreviewClick));
+    connect(ui->btnCopy, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnCopyClick));
+
+    connect(ui->btnSave, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnSaveClick));
+    connect(ui->btnLoad, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnLoadClick));
+    connect(ui->btnOptions, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::btnOptionsClick));
 
     frmMain = this;
     FormCreate();
@@ -94,24 +109,45 @@ void TfrmMain::Timer1Timer()
     // The silent update check runs from here once the program has one.
 }
 
+void TfrmMain::btnSaveClick()
+{
+    const std::string subject = WidgetText::fromWidget(ui->edtSubject->text());
+    const std::string body = WidgetText::memoText(ui->memBody);
+    if (subject.empty() && body.empty())
+        return;
+    // Stored exactly as written: nothing is trimmed, the body keeps its CR LF.
+    m_messages->append(subject, std::make_unique<TFMessage>(TFMessage{subject, body}));
+    m_messages->SaveAll();
+}
+
+void TfrmMain::btnLoadClick()
+{
+    // The dialog copies the chosen message into the editor itself.
+    TfrmFMessages dialog(*this, this);
+    ModalDialog::exec(dialog);
+}
+
+void TfrmMain::btnOptionsClick()
+{
+    TfrmFormat dialog(*this, this);
+    if (ModalDialog::exec(dialog) == QDialog::Accepted)
+        fillFormatChooser();
+}
+
 void TfrmMain::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!m_placed) {
         m_placed = true;
-        if (const QScreen *s = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(s->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        ScreenPlace::centreOnScreen(this);
     }
-    FormShow();
+    ErrorHandler::run([this] { FormShow(); });
 }
 
 void TfrmMain::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    FormResize();
+    ErrorHandler::run([this] { FormResize(); });
 }
 
 void TfrmMain::centreBanner()
@@ -149,16 +185,59 @@ void TfrmMain::connectBodyScrollBar()
     outer->setPageStep(inner->pageStep());
 
     // The selection stays visible when the body loses the focus.
-    QPalette palette = ui->memBody->palette();
-    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
-    ui->memBody->setPalette(palette);
+    WindowLook::keepSelectionVisible(ui->memBody);
 }
 
-template <class Sender, class Signal>
-void TfrmMain::handle(Sender *sender, Signal signal, void (TfrmMain::*handler)())
+void TfrmMain::createMessageBox()
 {
-    connect(sender, signal, this, ErrorHandler::guarded([this, handler] { (this->*handler)(); }));
+    msgMain = new TbsSkinMessage(this);
+    msgMain->setObjectName(QStringLiteral("msgMain"));
+    msgMain->setSkinData(QStringLiteral("bsSkinData1"));
+    msgMain->setCtrlSkinData(QStringLiteral("bsSkinData1"));
+    msgMain->setButtonSkinDataName(QStringLiteral("button"));
+    msgMain->setMessageLabelSkinDataName(QStringLiteral("stdlabel"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(15);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    msgMain->setDefaultFont(font);
+    msgMain->setDefaultButtonFont(font);
+    msgMain->setUseSkinFont(true);
+    msgMain->setAlphaBlend(false);
+    msgMain->setAlphaBlendAnimation(false);
+    msgMain->setAlphaBlendValue(200);
+}
+
+int TfrmMain::formatIndex() const { return ui->cbxFormat->currentIndex() - 1; }
+
+std::string TfrmMain::MarkupText(std::string_view text, int index) const
+{
+    return ::MarkupText(text, index, *m_formats);
+}
+
+std::string TfrmMain::WrapURL(std::string_view url, int index) const { return ::WrapURL(url, index, *m_formats); }
+
+std::string TfrmMain::WrapEmail(std::string_view email, int index) const
+{
+    return ::WrapEmail(email, index, *m_formats);
+}
+
+void TfrmMain::btnPreviewClick()
+{
+    const int index = formatIndex();
+    std::string subject = MarkupText(WidgetText::fromWidget(ui->edtSubject->text()), index);
+    const std::string body = MarkupText(WidgetText::memoText(ui->memBody), index);
+    // The subject is set off from the body by LF CR LF CR.
+    if (!subject.empty())
+        subject += "\n\r\n\r";
+    msgMain->ShowMessageBox(subject + body, TMsgKind::Custom, TMsgButton::OK, 0);
+}
+
+void TfrmMain::btnCopyClick()
+{
+    const std::string body = MarkupText(WidgetText::memoText(ui->memBody), formatIndex());
+    // Replaces everything the clipboard held, in every format, with this text.
+    Clipboard::setText(body);
 }
 
 void TfrmMain::connectBrowser()
@@ -168,31 +247,46 @@ void TfrmMain::connectBrowser()
     ui->EmbeddedWB1->setStorageDirectory(m_appDir / "BrowserProfile");
     m_browserPane = std::make_unique<TBrowserPane>(*ui->edtURL, *ui->EmbeddedWB1);
 
-    handle(ui->bsSkinSpeedButton1, &QToolButton::clicked, &TfrmMain::bsSkinSpeedButton1Click);
-    handle(ui->bsSkinSpeedButton2, &QToolButton::clicked, &TfrmMain::bsSkinSpeedButton2Click);
-    handle(ui->bsSkinSpeedButton4, &QToolButton::clicked, &TfrmMain::bsSkinSpeedButton4Click);
-    handle(ui->bsSkinSpeedButton3, &QToolButton::clicked, &TfrmMain::bsSkinSpeedButton3Click);
-    handle(ui->bsSkinButton2, &QPushButton::clicked, &TfrmMain::bsSkinButton2Click);
+    connect(ui->bsSkinSpeedButton1, &QToolButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::bsSkinSpeedButton1Click));
+    connect(ui->bsSkinSpeedButton2, &QToolButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::bsSkinSpeedButton2Click));
+    connect(ui->bsSkinSpeedButton4, &QToolButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::bsSkinSpeedButton4Click));
+    connect(ui->bsSkinSpeedButton3, &QToolButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::bsSkinSpeedButton3Click));
+    connect(ui->bsSkinButton2, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::bsSkinButton2Click));
     EventHooks::onKeyDown(ui->edtURL, [this](const QKeyEvent &event) { edtURLKeyDown(event); });
 
-    handle(ui->btnSPaste, &QPushButton::clicked, &TfrmMain::btnSPasteClick);
-    handle(ui->btnBPaste, &QPushButton::clicked, &TfrmMain::btnBPasteClick);
-    handle(ui->btnUPaste, &QPushButton::clicked, &TfrmMain::btnUPasteClick);
-    handle(ui->btnWPaste, &QPushButton::clicked, &TfrmMain::btnWPasteClick);
-    handle(ui->btnAutoInsert, &QPushButton::clicked, &TfrmMain::btnAutoInsertClick);
+    connect(ui->btnSPaste, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::btnSPasteClick));
+    connect(ui->btnBPaste, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::btnBPasteClick));
+    connect(ui->btnUPaste, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::btnUPasteClick));
+    connect(ui->btnWPaste, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::btnWPasteClick));
+    connect(ui->btnAutoInsert, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::btnAutoInsertClick));
 }
 
 void TfrmMain::connectForumPanel()
 {
     m_forumPanel = std::make_unique<TForumPanel>(*m_forums, *ui->lvwForums, *ui->edtUsername,
                                                  *ui->edtPassword, *ui->edtURL, *m_browserPane);
-    handle(ui->btnAddURL, &QPushButton::clicked, &TfrmMain::btnAddURLClick);
-    handle(ui->btnRemoveURL, &QPushButton::clicked, &TfrmMain::btnRemoveURLClick);
-    handle(ui->lvwForums, &QListWidget::itemSelectionChanged, &TfrmMain::lvwForumsListBoxClick);
+    connect(ui->btnAddURL, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::btnAddURLClick));
+    connect(ui->btnRemoveURL, &QPushButton::clicked, this,
+            ErrorHandler::guarded(this, &TfrmMain::btnRemoveURLClick));
+    connect(ui->lvwForums, &QListWidget::itemSelectionChanged, this,
+            ErrorHandler::guarded(this, &TfrmMain::lvwForumsListBoxClick));
     EventHooks::onDoubleClick(ui->lvwForums->viewport(), [this] { lvwForumsListBoxDblClick(); });
     EventHooks::onKeyDown(ui->lvwForums, [this](const QKeyEvent &event) { lvwForumsListBoxKeyDown(event); });
-    handle(ui->edtUsername, &QLineEdit::textChanged, &TfrmMain::edtUsernameChange);
-    handle(ui->edtPassword, &QLineEdit::textChanged, &TfrmMain::edtPasswordChange);
+    connect(ui->edtUsername, &QLineEdit::textChanged, this,
+            ErrorHandler::guarded(this, &TfrmMain::edtUsernameChange));
+    connect(ui->edtPassword, &QLineEdit::textChanged, this,
+            ErrorHandler::guarded(this, &TfrmMain::edtPasswordChange));
 }
 
 void TfrmMain::bsSkinSpeedButton1Click() { m_browserPane->back(); }

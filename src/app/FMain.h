@@ -6,11 +6,14 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QKeyEvent;
 class QTimer;
 class TBrowserPane;
 class TForumPanel;
+class TbsSkinMessage;
 
 namespace Ui {
 class TfrmMain;
@@ -32,12 +35,20 @@ public:
     TForums &forums() { return *m_forums; }
     TFormats &formats() { return *m_formats; }
     QTimer *timer() const { return Timer1; }
+    // The message box every window of the program shows its messages with.
+    TbsSkinMessage *messageBox() const { return msgMain; }
     // The window's controls, under the names of the form data.
     Ui::TfrmMain &controls() { return *ui; }
 
     // Empties the template chooser, adds "text" and every named template, and
     // selects "text".
     void fillFormatChooser();
+
+    // Markup with the window's own templates; index -1 is "text", k the
+    // (k + 1)-th named template, as the chooser offers them.
+    std::string MarkupText(std::string_view text, int index) const;
+    std::string WrapURL(std::string_view url, int index) const;
+    std::string WrapEmail(std::string_view email, int index) const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -49,6 +60,11 @@ private:
     void FormResize();
     void FormDestroy();
     void Timer1Timer();
+    void btnSaveClick();
+    void btnLoadClick();
+    void btnOptionsClick();
+    void btnPreviewClick();
+    void btnCopyClick();
 
     // Browser pane
     void bsSkinSpeedButton1Click();
@@ -77,10 +93,9 @@ private:
     void connectBodyScrollBar();
     void connectBrowser();
     void connectForumPanel();
-    // Connects signal of sender to a handler of the window; an error the
-    // handler raises goes to the general error handling.
-    template <class Sender, class Signal>
-    void handle(Sender *sender, Signal signal, void (TfrmMain::*handler)());
+    void createMessageBox();
+    // The template index the chooser's current entry stands for.
+    int formatIndex() const;
 
     std::unique_ptr<Ui::TfrmMain> ui;
     std::filesystem::path m_appDir;
@@ -90,6 +105,7 @@ private:
     std::unique_ptr<TBrowserPane> m_browserPane;
     std::unique_ptr<TForumPanel> m_forumPanel;
     QTimer *Timer1 = nullptr;
+    TbsSkinMessage *msgMain = nullptr;
     bool m_placed = false;
 };
 

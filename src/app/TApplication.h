@@ -3,8 +3,9 @@
 #include <QApplication>
 
 // The application object. Every event passes through notify, so an error that
-// escapes a handler is caught here, shown by the general error handling, and
-// the event loop goes on.
+// escapes a handler is caught here at the latest, shown by the general error
+// handling, and the event loop goes on. The window's own handlers are connected
+// through ErrorHandler::guarded, which catches before the toolkit's frames.
 class TApplication : public QApplication {
     Q_OBJECT
 public:

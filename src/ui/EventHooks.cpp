@@ -20,7 +20,7 @@ public:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == m_type)
-            ErrorHandler::guarded([&] { m_handler(*event); })();
+            ErrorHandler::run([&] { m_handler(*event); });
         return false;
     }
 

@@ -19,12 +19,14 @@ std::string memoText(const QPlainTextEdit *edit)
     return fromWidget(text);
 }
 
-void setMemoText(QPlainTextEdit *edit, const std::string &text)
+QString toWidgetLines(const std::string &text)
 {
     QString shown = toWidget(text);
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    edit->setPlainText(shown);
+    return shown;
 }
+
+void setMemoText(QPlainTextEdit *edit, const std::string &text) { edit->setPlainText(toWidgetLines(text)); }
 
 } // namespace WidgetText

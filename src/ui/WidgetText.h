@@ -13,6 +13,10 @@ namespace WidgetText {
 QString toWidget(const std::string &text);
 std::string fromWidget(const QString &text);
 
+// A text for a widget with "\n" between its lines, where the program's text
+// separates them by CR LF, a lone CR or a lone LF.
+QString toWidgetLines(const std::string &text);
+
 // A multi-line edit's text with its lines joined by CR LF, as the program
 // stores and pastes it.
 std::string memoText(const QPlainTextEdit *edit);

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 
 #include <filesystem>
 #include <fstream>
@@ -62,6 +63,8 @@ private slots:
     void resizingFollowsDockingAndAnchors_data();
     void resizingFollowsDockingAndAnchors();
     void topBar();
+    void browserToolButtons();
+    void forumTabOrder();
     void bannerCentring_data();
     void bannerCentring();
     void startupTimerRunsOnce();
@@ -192,6 +195,47 @@ void TestFMain::topBar()
     QCOMPARE(tabs->count(), 1);
     QCOMPARE(tabs->tabText(0), QStringLiteral("Your Forums"));
     QCOMPARE(tabs->widget(0)->objectName(), QStringLiteral("bsSkinTabSheet1"));
+}
+
+void TestFMain::browserToolButtons()
+{
+    QTemporaryDir dir;
+    TfrmMain w(dirOf(dir));
+    const std::pair<const char *, const char *> buttons[] = {
+        {"bsSkinSpeedButton1", "Back"},
+        {"bsSkinSpeedButton2", "Foward"},
+        {"bsSkinSpeedButton4", "Refresh"},
+        {"bsSkinSpeedButton3", "Stop"},
+    };
+    int left = 0;
+    for (auto [name, hint] : buttons) {
+        auto *b = qobject_cast<QToolButton *>(control(w, name));
+        QVERIFY2(b, name);
+        QCOMPARE(b->toolTip(), QString::fromLatin1(hint));
+        QVERIFY(b->text().isEmpty() || b->toolButtonStyle() == Qt::ToolButtonIconOnly);
+        QVERIFY(b->autoRaise());
+        QCOMPARE(b->cursor().shape(), Qt::PointingHandCursor);
+        // Each carries its own 16 x 16 picture, left to right in this order.
+        QVERIFY(!b->icon().isNull());
+        QCOMPARE(b->icon().actualSize(QSize(16, 16)), QSize(16, 16));
+        QVERIFY(b->x() > left);
+        left = b->x();
+    }
+}
+
+void TestFMain::forumTabOrder()
+{
+    QTemporaryDir dir;
+    TfrmMain w(dirOf(dir));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    control(w, "btnAddURL")->setFocus();
+    QStringList order{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(order, (QStringList{"btnAddURL", "btnRemoveURL", "edtUsername", "lvwForums", "edtPassword"}));
 }
 
 void TestFMain::bannerCentring_data()

@@ -1,0 +1,165 @@
+#include "TMessageDialog.h"
+
+#include "ScreenPlace.h"
+#include "WidgetText.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include <climits>
+
+namespace {
+
+// Lines break only at the text's own line breaks; "&" underlines the next
+// character and "&&" shows one "&".
+constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic | Qt::TextExpandTabs;
+
+// The size of the text as the label draws it. An empty text still takes one
+// space and one line, so the box keeps its shape.
+QSize measureText(const QFont &font, const QString &text)
+{
+    return QFontMetrics(font).size(kTextFlags, text.isEmpty() ? QStringLiteral(" ") : text);
+}
+
+// A label that shows access keys of its own, with no buddy to move the focus
+// to: QLabel shows them only for a buddy.
+class TMessageLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    QSize sizeHint() const override { return measureText(font(), text()); }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(foregroundRole()));
+        painter.drawText(rect(), kTextFlags, text());
+    }
+};
+
+QStyle::StandardPixmap iconOf(TMsgKind kind)
+{
+    switch (kind) {
+    case TMsgKind::Warning:
+        return QStyle::SP_MessageBoxWarning;
+    case TMsgKind::Error:
+        return QStyle::SP_MessageBoxCritical;
+    case TMsgKind::Information:
+        return QStyle::SP_MessageBoxInformation;
+    case TMsgKind::Confirmation:
+        return QStyle::SP_MessageBoxQuestion;
+    case TMsgKind::Custom:
+        break;
+    }
+    return QStyle::SP_CustomBase;
+}
+
+QRect toRect(const TBoxRect &r)
+{
+    return QRect(r.left, r.top, r.width, r.height);
+}
+
+} // namespace
+
+TMessageDialog::TMessageDialog(const std::string &text, TMsgKind kind, TMsgButtons buttons, int helpContext,
+                               const Look &look, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_buttons(buttons),
+      m_helpContext(helpContext)
+{
+    setWindowTitle(look.title);
+
+    auto *label = new TMessageLabel(WidgetText::toWidgetLines(text), this);
+    label->setObjectName(QStringLiteral("Message"));
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(look.labelFont);
+    const QSize textSize = label->sizeHint();
+
+    TMessageBoxMeasures measures;
+    measures.labelWidth = textSize.width();
+    measures.labelHeight = textSize.height();
+    measures.buttons = buttons;
+    measures.buttonHeight = look.buttonHeight;
+    measures.frameMinWidth = look.frameMinWidth;
+    const QScreen *screen = ScreenPlace::screenOf(this);
+    measures.workAreaWidth = screen ? screen->availableGeometry().width() : INT_MAX;
+    m_plan = MessageBoxGeometry(measures);
+
+    label->setGeometry(toRect(m_plan.label));
+    addIcon(kind);
+    for (const TMessageBoxButtonPlace &place : m_plan.buttons)
+        addButton(place, look.buttonFont);
+    setFixedSize(m_plan.clientWidth, m_plan.clientHeight);
+
+    if (m_default) {
+        m_default->setDefault(true);
+        m_default->setFocus();
+    }
+}
+
+void TMessageDialog::addIcon(TMsgKind kind)
+{
+    const QStyle::StandardPixmap which = iconOf(kind);
+    if (which == QStyle::SP_CustomBase)
+        return;
+    auto *image = new QLabel(this);
+    image->setObjectName(QStringLiteral("Image"));
+    image->setGeometry(toRect(m_plan.icon));
+    image->setPixmap(
+        style()->standardIcon(which, nullptr, this).pixmap(m_plan.icon.width, m_plan.icon.height));
+}
+
+void TMessageDialog::addButton(const TMessageBoxButtonPlace &place, const QFont &font)
+{
+    const std::string_view caption = ButtonCaption(place.button);
+    const std::string_view name = ButtonName(place.button);
+    auto *button = new QPushButton(QString::fromLatin1(caption.data(), qsizetype(caption.size())), this);
+    button->setObjectName(QString::fromLatin1(name.data(), qsizetype(name.size())));
+    button->setFont(font);
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setGeometry(toRect(place.place));
+
+    if (const std::optional<int> result = ButtonResult(place.button))
+        connect(button, &QPushButton::clicked, this, [this, r = *result] { done(r); });
+    else
+        connect(button, &QPushButton::clicked, this, [this] { emit helpRequested(m_helpContext); });
+
+    if (DefaultButton(m_buttons) == place.button)
+        m_default = button;
+    if (CancelButton(m_buttons) == place.button)
+        m_cancel = button;
+}
+
+void TMessageDialog::reject()
+{
+    done(MsgClosedResult);
+}
+
+void TMessageDialog::keyPressEvent(QKeyEvent *event)
+{
+    // Esc presses the cancel button; without one it does nothing, as the box
+    // then has no answer that means "no".
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (m_cancel)
+            m_cancel->click();
+        event->accept();
+        return;
+    }
+    // Enter presses the default button, or the button that has the focus.
+    QDialog::keyPressEvent(event);
+}
+
+void TMessageDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_placed) {
+        m_placed = true;
+        ScreenPlace::centreOnScreen(this);
+    }
+}
