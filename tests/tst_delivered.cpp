@@ -1,4 +1,5 @@
 // The files delivered beside the program, and the build step that puts them there.
+#include "TestFiles.h"
 #include "TestConfig.h"
 #include "UForums.h"
 
@@ -14,24 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readBytes(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
-void writeBytes(const fs::path &file, std::string_view bytes)
-{
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
-fs::path dirOf(const QTemporaryDir &dir)
-{
-    return fs::path(dir.path().toStdString());
-}
 
 const fs::path delivered = fs::path(POSTWRIGHT_DELIVERED_DATA) / "Formats.dat";
 

@@ -1,4 +1,5 @@
 // Records, lists and their caret-separated data files.
+#include "TestFiles.h"
 #include "TestConfig.h"
 #include "UForums.h"
 #include "UUtils.h"
@@ -22,21 +23,8 @@ Q_DECLARE_METATYPE(Strings)
 
 namespace {
 
-std::string readBytes(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
-void writeBytes(const fs::path &file, std::string_view bytes)
-{
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
-fs::path dirOf(const QTemporaryDir &dir) { return fs::path(dir.path().toStdString()); }
 
 // Names of everything in dir, to prove no temporary file stayed behind.
 Strings entriesOf(const fs::path &dir)

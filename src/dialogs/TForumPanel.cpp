@@ -59,26 +59,22 @@ void TForumPanel::listKeyDown(const QKeyEvent &event)
         removeSelected();
 }
 
-void TForumPanel::showSelected()
+std::optional<TForum> TForumPanel::showSelected()
 {
     const int p = ListBox::selectedRow(&m_list);
     if (p < 0)
-        return;
+        return std::nullopt;
     // A copy: each assignment runs a change handler that writes into the forum.
     const TForum forum = m_forums.record(p);
     m_username.setText(WidgetText::toWidget(forum.Username));
     m_password.setText(WidgetText::toWidget(forum.Password));
+    return forum;
 }
 
 void TForumPanel::openSelected()
 {
-    const int p = ListBox::selectedRow(&m_list);
-    if (p < 0)
-        return;
-    const TForum forum = m_forums.record(p);
-    m_username.setText(WidgetText::toWidget(forum.Username));
-    m_password.setText(WidgetText::toWidget(forum.Password));
-    m_pane.open(forum.URL);
+    if (const auto forum = showSelected())
+        m_pane.open(forum->URL);
 }
 
 void TForumPanel::editChanged(std::string TForum::*field, const QLineEdit &edit)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "UForums.h"
 
 class QKeyEvent;
@@ -24,8 +26,9 @@ public:
     void removeSelected();
     // Delete, with any modifier keys, removes.
     void listKeyDown(const QKeyEvent &event);
-    // Shows the selected forum's user name and password.
-    void showSelected();
+    // Shows the selected forum's user name and password; gives that forum, or
+    // nothing when no row is selected.
+    std::optional<TForum> showSelected();
     // Shows the selected forum and opens its address in the browser pane.
     void openSelected();
     void usernameChanged();

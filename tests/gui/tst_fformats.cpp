@@ -1,4 +1,5 @@
 // The "Custom Message Templates" dialog behind the hidden "Options" command.
+#include "TestFiles.h"
 #include "FMain.h"
 #include "GuiTestMain.h"
 #include "MessageBoxAnswers.h"
@@ -21,24 +22,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readBytes(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
-void writeBytes(const fs::path &file, std::string_view bytes)
-{
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-}
 
-fs::path dirOf(const QTemporaryDir &dir)
-{
-    return fs::path(dir.path().toStdString());
-}
 
 template <class T> T *child(QWidget &parent, const char *name)
 {

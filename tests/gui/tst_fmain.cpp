@@ -1,4 +1,5 @@
 // The main window: its layout, its start-up sequence and its end.
+#include "TestFiles.h"
 #include "FMain.h"
 #include "GuiTestMain.h"
 
@@ -18,13 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void writeBytes(const fs::path &file, std::string_view bytes)
-{
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-}
 
-fs::path dirOf(const QTemporaryDir &dir) { return fs::path(dir.path().toStdString()); }
 
 QStringList chooserEntries(TfrmMain &w)
 {

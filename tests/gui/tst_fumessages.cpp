@@ -1,4 +1,5 @@
 // Storing the editor's message and the "Load Message" dialog.
+#include "TestFiles.h"
 #include "FMain.h"
 #include "GuiTestMain.h"
 #include "ModalDialog.h"
@@ -22,24 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readBytes(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
-void writeBytes(const fs::path &file, std::string_view bytes)
-{
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-}
 
-fs::path dirOf(const QTemporaryDir &dir)
-{
-    return fs::path(dir.path().toStdString());
-}
 
 template <class T> T *child(QWidget &parent, const char *name)
 {
