@@ -130,7 +130,10 @@ void TfrmMain::btnLoadClick()
 void TfrmMain::btnOptionsClick()
 {
     TfrmFormat dialog(*this, this);
-    if (ModalDialog::exec(dialog) == QDialog::Accepted)
+    const bool accepted = ModalDialog::exec(dialog) == QDialog::Accepted;
+    // A save whose file could not be written has still replaced the list in
+    // memory: the chooser must offer what the list now holds.
+    if (accepted || dialog.replacedTemplates())
         fillFormatChooser();
 }
 

@@ -104,6 +104,7 @@ void TfrmFormat::btnSaveClick()
         std::string entry = format->Name;
         formats.append(std::move(entry), std::move(format));
     }
+    m_replacedTemplates = true;
     formats.SaveAll();
     accept();
 }

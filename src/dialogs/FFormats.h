@@ -26,6 +26,10 @@ public:
     static constexpr int templateRows = 8;
     static constexpr int firstEditableRow = 4;
 
+    // True once "Save" has replaced the template list, also when writing the
+    // file failed afterwards and the dialog stayed open.
+    bool replacedTemplates() const { return m_replacedTemplates; }
+
 protected:
     void showEvent(QShowEvent *event) override;
 
@@ -42,4 +46,5 @@ private:
     std::unique_ptr<Ui::TfrmFormat> ui;
     TfrmMain &m_main;
     bool m_placed = false;
+    bool m_replacedTemplates = false;
 };

@@ -135,6 +135,7 @@ private slots:
     void deletedRowSavedAsEmptyTemplate();
     void cancelDropsEveryChange_data();
     void cancelDropsEveryChange();
+    void failedSaveStillRebuildsChooser();
     void textNotYetConfirmedIsSaved();
     void untouchedFieldsKeepTheirBytes();
 };
@@ -405,6 +406,31 @@ void TestFFormats::cancelDropsEveryChange()
     QCOMPARE(w.formats().record(3).Name, std::string("t4"));
     QCOMPARE(chooserEntries(w), entries);
     QCOMPARE(cbx->currentIndex(), 3);
+}
+
+void TestFFormats::failedSaveStillRebuildsChooser()
+{
+    QTemporaryDir dir;
+    writeBytes(dirOf(dir) / "Formats.dat", eightTemplates());
+    ReportedErrors errors;
+    TfrmMain w(dirOf(dir));
+    auto *cbx = child<QComboBox>(w, "cbxFormat");
+    cbx->setCurrentIndex(2);
+    QVERIFY(withTemplateEditor(w, [&](QDialog &d) {
+        // A directory standing where the file is makes the rename fail, also for root.
+        std::filesystem::remove(dirOf(dir) / "Formats.dat");
+        std::filesystem::create_directories(dirOf(dir) / "Formats.dat" / "keep");
+        typeIntoCell(d, QStringLiteral("mine"));
+        click(d, "btnSave");
+        QCOMPARE(errors.details.size(), 1);
+        QVERIFY(errors.details[0].contains(QStringLiteral("Formats.dat")));
+        QVERIFY(d.isVisible());
+        click(d, "btnCancel");
+    }));
+    // The list in memory holds the eight rows saved; the chooser offers them.
+    QCOMPARE(w.formats().record(3).Name, std::string("mine"));
+    QCOMPARE(chooserEntries(w), (QStringList{"text", "html", "ubb", "wiki", "mine", "t5", "t6", "t7", "t8"}));
+    QCOMPARE(cbx->currentIndex(), 0);
 }
 
 void TestFFormats::textNotYetConfirmedIsSaved()
