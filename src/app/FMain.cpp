@@ -19,6 +19,7 @@
 #include "ui_FMain.h"
 
 #include <QKeyEvent>
+#include <QAbstractButton>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -40,13 +41,12 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     Timer1->setInterval(100);
     Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, ErrorHandler::guarded(this, &TfrmMain::Timer1Timer));
-    connect(ui->btnPreview, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnPreviewClick));
-    connect(ui->btnCopy, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnCopyClick));
+    onClick(ui->btnPreview, &TfrmMain::btnPreviewClick);
+    onClick(ui->btnCopy, &TfrmMain::btnCopyClick);
 
-    connect(ui->btnSave, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnSaveClick));
-    connect(ui->btnLoad, &QPushButton::clicked, this, ErrorHandler::guarded(this, &TfrmMain::btnLoadClick));
-    connect(ui->btnOptions, &QPushButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::btnOptionsClick));
+    onClick(ui->btnSave, &TfrmMain::btnSaveClick);
+    onClick(ui->btnLoad, &TfrmMain::btnLoadClick);
+    onClick(ui->btnOptions, &TfrmMain::btnOptionsClick);
 
     frmMain = this;
     FormCreate();
@@ -63,6 +63,11 @@ TfrmMain::~TfrmMain()
     FormDestroy();
     if (frmMain == this)
         frmMain = nullptr;
+}
+
+void TfrmMain::onClick(QAbstractButton *button, void (TfrmMain::*handler)())
+{
+    connect(button, &QAbstractButton::clicked, this, ErrorHandler::guarded(this, handler));
 }
 
 void TfrmMain::FormCreate()
@@ -250,38 +255,26 @@ void TfrmMain::connectBrowser()
     ui->EmbeddedWB1->setStorageDirectory(m_appDir / "BrowserProfile");
     m_browserPane = std::make_unique<TBrowserPane>(*ui->edtURL, *ui->EmbeddedWB1);
 
-    connect(ui->bsSkinSpeedButton1, &QToolButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::bsSkinSpeedButton1Click));
-    connect(ui->bsSkinSpeedButton2, &QToolButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::bsSkinSpeedButton2Click));
-    connect(ui->bsSkinSpeedButton4, &QToolButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::bsSkinSpeedButton4Click));
-    connect(ui->bsSkinSpeedButton3, &QToolButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::bsSkinSpeedButton3Click));
-    connect(ui->bsSkinButton2, &QPushButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::bsSkinButton2Click));
+    onClick(ui->bsSkinSpeedButton1, &TfrmMain::bsSkinSpeedButton1Click);
+    onClick(ui->bsSkinSpeedButton2, &TfrmMain::bsSkinSpeedButton2Click);
+    onClick(ui->bsSkinSpeedButton4, &TfrmMain::bsSkinSpeedButton4Click);
+    onClick(ui->bsSkinSpeedButton3, &TfrmMain::bsSkinSpeedButton3Click);
+    onClick(ui->bsSkinButton2, &TfrmMain::bsSkinButton2Click);
     EventHooks::onKeyDown(ui->edtURL, [this](const QKeyEvent &event) { edtURLKeyDown(event); });
 
-    connect(ui->btnSPaste, &QPushButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::btnSPasteClick));
-    connect(ui->btnBPaste, &QPushButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::btnBPasteClick));
-    connect(ui->btnUPaste, &QPushButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::btnUPasteClick));
-    connect(ui->btnWPaste, &QPushButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::btnWPasteClick));
-    connect(ui->btnAutoInsert, &QPushButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::btnAutoInsertClick));
+    onClick(ui->btnSPaste, &TfrmMain::btnSPasteClick);
+    onClick(ui->btnBPaste, &TfrmMain::btnBPasteClick);
+    onClick(ui->btnUPaste, &TfrmMain::btnUPasteClick);
+    onClick(ui->btnWPaste, &TfrmMain::btnWPasteClick);
+    onClick(ui->btnAutoInsert, &TfrmMain::btnAutoInsertClick);
 }
 
 void TfrmMain::connectForumPanel()
 {
     m_forumPanel = std::make_unique<TForumPanel>(*m_forums, *ui->lvwForums, *ui->edtUsername,
                                                  *ui->edtPassword, *ui->edtURL, *m_browserPane);
-    connect(ui->btnAddURL, &QPushButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::btnAddURLClick));
-    connect(ui->btnRemoveURL, &QPushButton::clicked, this,
-            ErrorHandler::guarded(this, &TfrmMain::btnRemoveURLClick));
+    onClick(ui->btnAddURL, &TfrmMain::btnAddURLClick);
+    onClick(ui->btnRemoveURL, &TfrmMain::btnRemoveURLClick);
     connect(ui->lvwForums, &QListWidget::itemSelectionChanged, this,
             ErrorHandler::guarded(this, &TfrmMain::lvwForumsListBoxClick));
     EventHooks::onDoubleClick(ui->lvwForums->viewport(), [this] { lvwForumsListBoxDblClick(); });

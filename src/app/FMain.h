@@ -10,6 +10,7 @@
 #include <string_view>
 
 class QKeyEvent;
+class QAbstractButton;
 class QTimer;
 class TBrowserPane;
 class TForumPanel;
@@ -55,6 +56,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Runs handler when button is clicked, through the general error handling.
+    void onClick(QAbstractButton *button, void (TfrmMain::*handler)());
     void FormCreate();
     void FormShow();
     void FormResize();

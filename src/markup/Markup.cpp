@@ -148,24 +148,29 @@ std::string MarkupText(std::string_view text, int index, const TFormats &formats
     return markupEmailAddresses(r, *f);
 }
 
-std::string WrapURL(std::string_view url, int index, const TFormats &formats)
+namespace {
+
+// The trimmed address, as a link of the selected template when there is one.
+template <class AppendLink>
+std::string wrapTrimmed(std::string_view address, int index, const TFormats &formats, AppendLink appendLink)
 {
-    const std::string_view trimmed = UUtils::Trim(url);
+    const std::string_view trimmed = UUtils::Trim(address);
     const TFormat *f = SelectedFormat(formats, index);
     if (!f)
         return std::string(trimmed);
     std::string out;
-    appendURLLink(out, trimmed, *f);
+    appendLink(out, trimmed, *f);
     return out;
+}
+
+} // namespace
+
+std::string WrapURL(std::string_view url, int index, const TFormats &formats)
+{
+    return wrapTrimmed(url, index, formats, appendURLLink);
 }
 
 std::string WrapEmail(std::string_view email, int index, const TFormats &formats)
 {
-    const std::string_view trimmed = UUtils::Trim(email);
-    const TFormat *f = SelectedFormat(formats, index);
-    if (!f)
-        return std::string(trimmed);
-    std::string out;
-    appendEmailLink(out, trimmed, *f);
-    return out;
+    return wrapTrimmed(email, index, formats, appendEmailLink);
 }

@@ -3,6 +3,7 @@
 #include "ErrorHandler.h"
 #include "TApplication.h"
 
+#include <QPushButton>
 #include <QStringList>
 #include <QTest>
 
@@ -28,3 +29,20 @@ struct ReportedErrors {
     }
     ~ReportedErrors() { ErrorHandler::setHook({}); }
 };
+
+// A control by its name. A missing one ends the test program: every later step
+// would only fail on it.
+template <class T = QWidget>
+T *child(const QObject &parent, const char *name)
+{
+    T *c = parent.findChild<T *>(QLatin1String(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+// Clicks the named button as a user does.
+inline void clickButton(const QObject &parent, const char *name)
+{
+    QTest::mouseClick(child<QPushButton>(parent, name), Qt::LeftButton);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FMain.h"
+#include "GuiTestMain.h"
 #include "TEmbeddedWB.h"
 #include "TestAppDir.h"
 
@@ -29,13 +30,7 @@ struct MainWindowFixture {
             qFatal("main window not shown");
     }
 
-    template <class T = QWidget> T *control(const char *name) const
-    {
-        T *c = window->findChild<T *>(QLatin1String(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
-    }
+    template <class T = QWidget> T *control(const char *name) const { return child<T>(*window, name); }
 
     // Makes the window the active one again, as after another window closed.
     bool activate() const

@@ -22,17 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
-
-
-template <class T> T *child(QWidget &parent, const char *name)
-{
-    T *c = parent.findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 const std::string header = "Name^LinkOpen^LinkMiddle^LinkEnd^Email^\r\n";
 const std::string emptyRow = "^^^^^\r\n";
 const std::string fixedThree = "html^<a href=\"^\">^</a>^mailto:^\r\n"
@@ -97,11 +86,6 @@ QString cell(QDialog &d, int row, int column)
 {
     const QTableWidgetItem *item = grid(d)->item(row - 1, column);
     return item ? item->text() : QString();
-}
-
-void click(QDialog &d, const char *button)
-{
-    QTest::mouseClick(child<QPushButton>(d, button), Qt::LeftButton);
 }
 
 // Types into the current cell: the first key starts editing it, the rest go to
@@ -171,7 +155,7 @@ void TestFFormats::dialogLayout()
             QCOMPARE(b->text(), text);
         if (auto *l = qobject_cast<QLabel *>(c))
             QCOMPARE(l->text(), text);
-        click(d, "btnCancel");
+        clickButton(d, "btnCancel");
     }));
 }
 
@@ -205,7 +189,7 @@ void TestFFormats::gridSettings()
             next = next->nextInFocusChain();
         } while (next != g);
         QCOMPARE(order, (QStringList{"grdSettings", "btnSave", "btnDelete", "btnCancel"}));
-        click(d, "btnCancel");
+        clickButton(d, "btnCancel");
     }));
 }
 
@@ -226,7 +210,7 @@ void TestFFormats::fillsRowsAndStartsOnRowFour()
         for (int c = 0; c < 5; ++c)
             QCOMPARE(cell(d, 5, c), QString());
         QCOMPARE(currentCell(d), QPoint(0, 4));
-        click(d, "btnCancel");
+        clickButton(d, "btnCancel");
     }));
     // Opening shows no message.
     QCOMPARE(boxes.calls.size(), std::size_t(0));
@@ -277,7 +261,7 @@ void TestFFormats::protectedRows()
         for (int r = 1; r < 4; ++r)
             for (int c = 0; c < 5; ++c)
                 QVERIFY(!g->indexWidget(g->model()->index(r - 1, c)));
-        click(d, "btnCancel");
+        clickButton(d, "btnCancel");
     }));
     if (refused) {
         QCOMPARE(boxes.calls.size(), std::size_t(1));
@@ -302,7 +286,7 @@ void TestFFormats::saveReplacesTheListWithTheEightRows()
         typeIntoCell(d, QStringLiteral("new"));
         clickCell(d, 6, 1);
         typeIntoCell(d, QStringLiteral("<b>"));
-        click(d, "btnSave");
+        clickButton(d, "btnSave");
         QVERIFY(!d.isVisible());
         QCOMPARE(d.result(), int(QDialog::Accepted));
     }));
@@ -325,7 +309,7 @@ void TestFFormats::moreThanEightTemplatesKeepOnlyEight()
     QVERIFY(withTemplateEditor(w, [&](QDialog &d) {
         QCOMPARE(grid(d)->rowCount(), 8);
         QCOMPARE(cell(d, 8, 0), QStringLiteral("t8"));
-        click(d, "btnSave");
+        clickButton(d, "btnSave");
     }));
     QCOMPARE(w.formats().count(), 8);
     QCOMPARE(readBytes(dirOf(dir) / "Formats.dat"), eightTemplates());
@@ -340,7 +324,7 @@ void TestFFormats::withoutFileEightEmptyTemplatesAreSaved()
         for (int r = 1; r <= 8; ++r)
             for (int c = 0; c < 5; ++c)
                 QCOMPARE(cell(d, r, c), QString());
-        click(d, "btnSave");
+        clickButton(d, "btnSave");
     }));
     std::string expected = header;
     for (int i = 0; i < 8; ++i)
@@ -356,14 +340,14 @@ void TestFFormats::deletedRowSavedAsEmptyTemplate()
     TfrmMain w(dirOf(dir));
     QVERIFY(withTemplateEditor(w, [&](QDialog &d) {
         clickCell(d, 5, 2);
-        click(d, "btnDelete");
+        clickButton(d, "btnDelete");
         QVERIFY(d.isVisible());
         for (int c = 0; c < 5; ++c)
             QCOMPARE(cell(d, 5, c), QString());
         QCOMPARE(cell(d, 6, 0), QStringLiteral("t6"));
         // Nothing is stored before "Save".
         QCOMPARE(readBytes(dirOf(dir) / "Formats.dat"), eightTemplates());
-        click(d, "btnSave");
+        clickButton(d, "btnSave");
     }));
     std::string expected = eightTemplates();
     const std::string t5 = "t5^o5^m^e^@^\r\n";
@@ -393,11 +377,11 @@ void TestFFormats::cancelDropsEveryChange()
     QVERIFY(withTemplateEditor(w, [&](QDialog &d) {
         typeIntoCell(d, QStringLiteral("changed"));
         clickCell(d, 7, 0);
-        click(d, "btnDelete");
+        clickButton(d, "btnDelete");
         if (byFrame)
             d.close();
         else
-            click(d, "btnCancel");
+            clickButton(d, "btnCancel");
         QVERIFY(!d.isVisible());
         QCOMPARE(d.result(), int(QDialog::Rejected));
     }));
@@ -421,11 +405,11 @@ void TestFFormats::failedSaveStillRebuildsChooser()
         std::filesystem::remove(dirOf(dir) / "Formats.dat");
         std::filesystem::create_directories(dirOf(dir) / "Formats.dat" / "keep");
         typeIntoCell(d, QStringLiteral("mine"));
-        click(d, "btnSave");
+        clickButton(d, "btnSave");
         QCOMPARE(errors.details.size(), 1);
         QVERIFY(errors.details[0].contains(QStringLiteral("Formats.dat")));
         QVERIFY(d.isVisible());
-        click(d, "btnCancel");
+        clickButton(d, "btnCancel");
     }));
     // The list in memory holds the eight rows saved; the chooser offers them.
     QCOMPARE(w.formats().record(3).Name, std::string("mine"));
@@ -443,7 +427,7 @@ void TestFFormats::textNotYetConfirmedIsSaved()
         typeIntoCell(d, QStringLiteral("typed"), false);
         // The cell's editor is still open: nothing confirmed the text.
         QVERIFY(grid(d)->indexWidget(grid(d)->currentIndex()));
-        click(d, "btnSave");
+        clickButton(d, "btnSave");
     }));
     std::string expected = eightTemplates();
     const std::string t6 = "t6^o6^";
@@ -462,7 +446,7 @@ void TestFFormats::untouchedFieldsKeepTheirBytes()
     QVERIFY(withTemplateEditor(w, [&](QDialog &d) {
         clickCell(d, 5, 0);
         typeIntoCell(d, QStringLiteral("x"));
-        click(d, "btnSave");
+        clickButton(d, "btnSave");
     }));
     QCOMPARE(readBytes(dirOf(dir) / "Formats.dat"),
              header + odd + fixed + odd + "x^^^^^\r\n" + emptyRow + emptyRow + emptyRow);

@@ -30,18 +30,10 @@ QStringList chooserEntries(TfrmMain &w)
     return entries;
 }
 
-QWidget *control(TfrmMain &w, const char *name)
-{
-    auto *c = w.findChild<QWidget *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 // Where a control lies inside the window's client area.
 QRect placeInWindow(TfrmMain &w, const char *name)
 {
-    QWidget *c = control(w, name);
+    QWidget *c = child(w, name);
     return QRect(c->mapTo(&w, QPoint(0, 0)), c->size());
 }
 
@@ -162,7 +154,7 @@ void TestFMain::resizingFollowsDockingAndAnchors()
     TfrmMain w(dirOf(dir));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    auto *lvw = control(w, "lvwForums");
+    auto *lvw = child(w, "lvwForums");
     const int listHeight = lvw->height();
     w.resize(1058, 666);
     QTRY_COMPARE(placeInWindow(w, name.constData()), place);
@@ -179,13 +171,13 @@ void TestFMain::topBar()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     for (const char *name : {"btnAutoInsert", "btnPreview", "btnCopy", "btnSave", "btnLoad", "btnHelp",
                              "btnUpdate", "btnMakeMoney"}) {
-        auto *b = qobject_cast<QPushButton *>(control(w, name));
+        auto *b = qobject_cast<QPushButton *>(child(w, name));
         QVERIFY2(b->isVisible(), name);
         QCOMPARE(b->focusPolicy(), Qt::NoFocus);
         QCOMPARE(b->cursor().shape(), Qt::PointingHandCursor);
     }
-    QVERIFY(!control(w, "btnOptions")->isVisible());
-    QCOMPARE(control(w, "btnOptions")->pos(), control(w, "btnHelp")->pos());
+    QVERIFY(!child(w, "btnOptions")->isVisible());
+    QCOMPARE(child(w, "btnOptions")->pos(), child(w, "btnHelp")->pos());
     auto *tabs = w.findChild<QTabWidget *>("bsSkinPageControl1");
     QCOMPARE(tabs->count(), 1);
     QCOMPARE(tabs->tabText(0), QStringLiteral("Your Forums"));
@@ -204,7 +196,7 @@ void TestFMain::browserToolButtons()
     };
     int left = 0;
     for (auto [name, hint] : buttons) {
-        auto *b = qobject_cast<QToolButton *>(control(w, name));
+        auto *b = qobject_cast<QToolButton *>(child(w, name));
         QVERIFY2(b, name);
         QCOMPARE(b->toolTip(), QString::fromLatin1(hint));
         QVERIFY(b->text().isEmpty() || b->toolButtonStyle() == Qt::ToolButtonIconOnly);
@@ -224,7 +216,7 @@ void TestFMain::forumTabOrder()
     TfrmMain w(dirOf(dir));
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    control(w, "btnAddURL")->setFocus();
+    child(w, "btnAddURL")->setFocus();
     QStringList order{QApplication::focusWidget()->objectName()};
     for (int i = 0; i < 4; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -252,8 +244,8 @@ void TestFMain::bannerCentring()
     QFETCH(QPoint, place);
     QTemporaryDir dir;
     TfrmMain w(dirOf(dir));
-    auto *img = control(w, "imgBanner");
-    auto *gif = control(w, "gifBanner");
+    auto *img = child(w, "imgBanner");
+    auto *gif = child(w, "gifBanner");
     // The animated banner takes the still banner's place at start.
     QCOMPARE(gif->geometry(), img->geometry());
     img->resize(picture);
@@ -262,7 +254,7 @@ void TestFMain::bannerCentring()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.resize(windowWidth + 1, 566);
     w.resize(windowWidth, 566);
-    QTRY_COMPARE(control(w, "panBanner")->width(), windowWidth);
+    QTRY_COMPARE(child(w, "panBanner")->width(), windowWidth);
     QTRY_COMPARE(img->pos(), place);
     QCOMPARE(gif->pos(), place);
 }

@@ -23,17 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
-
-
-template <class T> T *child(QWidget &parent, const char *name)
-{
-    T *c = parent.findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 const std::string header = "Subject^Body^\r\n";
 // Three stored messages, the second with a body of two lines.
 const std::string threeMessages = header + "first^one^\r\nsecond^line one%#%&#&line two^\r\nthird^three^\r\n";
@@ -107,11 +96,6 @@ void doubleClick(QWidget *widget, QPoint at)
 QPoint belowRows(QDialog &d)
 {
     return QPoint(40, list(d)->viewport()->height() - 4);
-}
-
-void click(QDialog &d, const char *button)
-{
-    QTest::mouseClick(child<QPushButton>(d, button), Qt::LeftButton);
 }
 
 QString detailSubject(QDialog &d)
@@ -222,7 +206,7 @@ void TestFUMessages::bodyLinesSurviveARestart()
         bodies = rowTexts(d, 1);
         clickRow(d, 0);
         QCOMPARE(detailBody(d), QStringLiteral("Dear all,\n\n  indented line"));
-        click(d, "btnLoad");
+        clickButton(d, "btnLoad");
         QVERIFY(!d.isVisible());
         QCOMPARE(d.result(), int(QDialog::Accepted));
     }));
@@ -339,7 +323,7 @@ void TestFUMessages::losingTheSelectionKeepsTheDetails()
         QTest::mouseClick(list(d)->viewport(), Qt::LeftButton, {}, belowRows(d));
         QVERIFY(list(d)->selectedItems().isEmpty());
         QCOMPARE(detailSubject(d), QStringLiteral("second"));
-        click(d, "btnLoad");
+        clickButton(d, "btnLoad");
     }));
     QCOMPARE(editorSubject(w), QStringLiteral("second"));
     QCOMPARE(editorBody(w), QStringLiteral("line one\nline two"));
@@ -361,7 +345,7 @@ void TestFUMessages::loadBeforeAnySelectionEmptiesTheEditor()
     TfrmMain w(dirOf(dir));
     writeMessage(w, QStringLiteral("draft"), {"not", "stored"});
     QVERIFY(withLoadDialog(w, [&](QDialog &d) {
-        click(d, "btnLoad");
+        clickButton(d, "btnLoad");
         QCOMPARE(d.result(), int(QDialog::Accepted));
     }));
     QCOMPARE(editorSubject(w), QString());
@@ -414,7 +398,7 @@ void TestFUMessages::deleteSelectedMessage()
     writeMessage(w, QStringLiteral("draft"), {"text"});
     QVERIFY(withLoadDialog(w, [&](QDialog &d) {
         clickRow(d, 1);
-        click(d, "btnDelete");
+        clickButton(d, "btnDelete");
         QVERIFY(d.isVisible());
         QCOMPARE(rowTexts(d, 0), (QStringList{"first", "third"}));
         QCOMPARE(detailSubject(d), QString());
@@ -422,14 +406,14 @@ void TestFUMessages::deleteSelectedMessage()
         QCOMPARE(readBytes(dirOf(dir) / "Messages.dat"), header + "first^one^\r\nthird^three^\r\n");
         // No row is selected afterwards, so a second click deletes nothing.
         QVERIFY(list(d)->selectedItems().isEmpty());
-        click(d, "btnDelete");
+        clickButton(d, "btnDelete");
         QCOMPARE(rowTexts(d, 0), (QStringList{"first", "third"}));
         QCOMPARE(w.messages().count(), 2);
         // Rows still match the stored messages by position.
         clickRow(d, 1);
         QCOMPARE(detailSubject(d), QStringLiteral("third"));
-        click(d, "btnDelete");
-        click(d, "btnLoad");
+        clickButton(d, "btnDelete");
+        clickButton(d, "btnLoad");
     }));
     QCOMPARE(readBytes(dirOf(dir) / "Messages.dat"), header + "first^one^\r\n");
     // Loading right after a deletion empties the editor.
@@ -446,12 +430,12 @@ void TestFUMessages::deleteWithoutSelectionRewritesTheSameContent()
     QVERIFY(withLoadDialog(w, [&](QDialog &d) {
         clickRow(d, 0);
         QTest::mouseClick(list(d)->viewport(), Qt::LeftButton, {}, belowRows(d));
-        click(d, "btnDelete");
+        clickButton(d, "btnDelete");
         QVERIFY(d.isVisible());
         QCOMPARE(rowTexts(d, 0), (QStringList{"first", "second"}));
         QCOMPARE(detailSubject(d), QString());
         QCOMPARE(readBytes(dirOf(dir) / "Messages.dat"), header + "first^one^\r\nsecond^two^\r\n");
-        click(d, "btnCancel");
+        clickButton(d, "btnCancel");
     }));
 }
 
@@ -471,13 +455,13 @@ void TestFUMessages::closeCopiesNothing()
     writeMessage(w, QStringLiteral("draft"), {"kept", "lines"});
     QVERIFY(withLoadDialog(w, [&](QDialog &d) {
         clickRow(d, 0);
-        click(d, "btnDelete");
+        clickButton(d, "btnDelete");
         clickRow(d, 0);
         QCOMPARE(detailSubject(d), QStringLiteral("second"));
         if (byFrame)
             d.close();
         else
-            click(d, "btnCancel");
+            clickButton(d, "btnCancel");
         QVERIFY(!d.isVisible());
         QCOMPARE(d.result(), int(QDialog::Rejected));
     }));
@@ -509,12 +493,12 @@ void TestFUMessages::failedWriteIsReportedAndTheChangeStays()
 
     QVERIFY(withLoadDialog(w, [&](QDialog &d) {
         clickRow(d, 0);
-        click(d, "btnDelete");
+        clickButton(d, "btnDelete");
         QCOMPARE(errors.details.size(), 3);
         // The dialog goes on with the row gone, as the list is.
         QVERIFY(d.isVisible());
         QCOMPARE(list(d)->topLevelItemCount(), 0);
-        click(d, "btnCancel");
+        clickButton(d, "btnCancel");
     }));
     QCOMPARE(w.messages().count(), 0);
 }

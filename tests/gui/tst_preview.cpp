@@ -46,10 +46,7 @@ struct Window {
     template <class T>
     T *control(const char *name)
     {
-        auto *c = w->findChild<T *>(QLatin1String(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
+        return child<T>(*w, name);
     }
     // Types the subject and the body's lines as a user does; what the keyboard
     // simulation cannot type (letters beyond ASCII) is pasted in.
