@@ -74,8 +74,17 @@ private slots:
     void listThatNeverReadItsFileKeepsIt();
     void unwritableDirectory();
     void writeFailingPartWayKeepsOldFile();
+    void forumsFileIsPrivate_data();
     void forumsFileIsPrivate();
     void rewriteKeepsPermissions();
+
+    void everyByteSurvives();
+    void escapedRecordBytes_data();
+    void escapedRecordBytes();
+    void saveWritesThroughLinks_data();
+    void saveWritesThroughLinks();
+    void temporaryFileFailureNamesIt();
+    void leftoverTemporariesAreRemoved();
 };
 
 void TestStore::splitByChar_data()
@@ -426,13 +435,30 @@ void TestStore::writeFailingPartWayKeepsOldFile()
     QCOMPARE(entriesOf(dirOf(dir)), Strings{"Forums.dat"});
 }
 
+void TestStore::forumsFileIsPrivate_data()
+{
+    // -1: no file before the first save.
+    QTest::addColumn<int>("before");
+    QTest::newRow("new file") << -1;
+    QTest::newRow("0644") << 0644;
+    QTest::newRow("0666") << 0666;
+    QTest::newRow("0600") << 0600;
+}
+
 void TestStore::forumsFileIsPrivate()
 {
+    QFETCH(int, before);
     QTemporaryDir dir;
+    const fs::path file = dirOf(dir) / "Forums.dat";
+    if (before >= 0) {
+        writeBytes(file, "URL^Username^Password^\r\nhttp://x/^u^pw^\r\n");
+        fs::permissions(file, fs::perms(before));
+    }
     TForums forums(dirOf(dir));
     forums.LoadAll();
     forums.SaveAll();
-    QCOMPARE(modeOf(dirOf(dir) / "Forums.dat"), mode_t(0600));
+    QCOMPARE(modeOf(file), mode_t(0600));
+    QCOMPARE(forums.count(), before >= 0 ? 1 : 0);
 }
 
 void TestStore::rewriteKeepsPermissions()
@@ -446,6 +472,207 @@ void TestStore::rewriteKeepsPermissions()
     messages.SaveAll();
     QCOMPARE(modeOf(dirOf(dir) / "Messages.dat"), mode_t(0640));
     QCOMPARE(messages.count(), 1);
+}
+
+namespace {
+
+// Saves the records in a list of their kind, loads them into a new list and
+// compares every field.
+template <class List, class Record>
+void checkRoundTrip(const fs::path &dir, const std::vector<Record> &records)
+{
+    using Traits = RecordTraits<Record>;
+    fs::remove(dir / std::string(Traits::fileName));
+    {
+        List list(dir);
+        list.LoadAll();
+        for (const Record &r : records)
+            list.append(r.*Traits::fields[0], std::make_unique<Record>(r));
+        list.SaveAll();
+    }
+    List again(dir);
+    again.LoadAll();
+    QCOMPARE(again.count(), int(records.size()));
+    for (int i = 0; i < again.count(); ++i)
+        for (auto member : Traits::fields)
+            if (again.record(i).*member != records[std::size_t(i)].*member)
+                QFAIL(qPrintable(QStringLiteral("record %1: field \"%2\" read back as \"%3\"")
+                                     .arg(i)
+                                     .arg(QByteArray::fromStdString(records[std::size_t(i)].*member).toPercentEncoding())
+                                     .arg(QByteArray::fromStdString(again.record(i).*member).toPercentEncoding())));
+}
+
+// Every byte from 1 to 255 alone, between other text and doubled, in each
+// field in turn, the other fields holding ordinary text; then every byte at
+// once, and texts that look like the files' own escapes, in every field.
+template <class Record>
+std::vector<Record> generatedRecords()
+{
+    using Traits = RecordTraits<Record>;
+    std::vector<std::string> samples;
+    for (int b = 1; b <= 255; ++b) {
+        const std::string c(1, char(b));
+        samples.insert(samples.end(), {c, "a" + c + "b", c + c, " " + c});
+    }
+    std::string all;
+    for (int b = 1; b <= 255; ++b)
+        all += char(b);
+    samples.insert(samples.end(), {all, "%", "%25", "%5E", "%5e", "%0D%0A", "%escaped", "%#%", "&#&",
+                                   "&#\n", "%#\r", "\r#%", "%#%&#&", "%%#%#%", "^", "^^", "a^", "%\r\n^"});
+    std::vector<Record> records;
+    for (std::size_t k = 0; k < Traits::fields.size(); ++k)
+        for (const std::string &sample : samples) {
+            Record r;
+            for (std::size_t other = 0; other < Traits::fields.size(); ++other)
+                r.*Traits::fields[other] = "f" + std::to_string(other);
+            r.*Traits::fields[k] = sample;
+            records.push_back(r);
+        }
+    Record everywhere;
+    for (auto member : Traits::fields)
+        everywhere.*member = all;
+    records.push_back(everywhere);
+    return records;
+}
+
+} // namespace
+
+void TestStore::everyByteSurvives()
+{
+    QTemporaryDir dir;
+    checkRoundTrip<TForums>(dirOf(dir), generatedRecords<TForum>());
+    checkRoundTrip<TFMessages>(dirOf(dir), generatedRecords<TFMessage>());
+    checkRoundTrip<TFormats>(dirOf(dir), generatedRecords<TFormat>());
+}
+
+void TestStore::escapedRecordBytes_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<Strings>("fields");
+    QTest::addColumn<QByteArray>("line");
+
+    // Fields the plain format carries are written as they always were, "%"
+    // and text like the marker included, so older files keep their meaning.
+    QTest::newRow("plain forum") << "Forums.dat" << Strings{"http://x/?a=%41&b", "%escaped", "100%"}
+                                 << QByteArray("http://x/?a=%41&b^%escaped^100%^");
+    QTest::newRow("plain message") << "Messages.dat" << Strings{"50% & more", "a\r\nb"}
+                                   << QByteArray("50% & more^a%#%&#&b^");
+    // A record the plain format would misread is escaped as a whole and marked.
+    QTest::newRow("caret in a password") << "Forums.dat" << Strings{"http://x/", "u", "se^cret"}
+                                         << QByteArray("http://x/^u^se%5Ecret^%escaped^");
+    QTest::newRow("line break in a template") << "Formats.dat" << Strings{"t", "<a\r\n", "%", "", ""}
+                                              << QByteArray("t^<a%0D%0A^%25^^^%escaped^");
+    QTest::newRow("message with its own escape text") << "Messages.dat" << Strings{"%#%", "x\r\ny"}
+                                                      << QByteArray("%25#%25^x%0D%0Ay^%escaped^");
+}
+
+void TestStore::escapedRecordBytes()
+{
+    QFETCH(QString, file);
+    QFETCH(Strings, fields);
+    QFETCH(QByteArray, line);
+    QTemporaryDir dir;
+    std::string header;
+    if (file == "Forums.dat") {
+        TForums list(dirOf(dir));
+        list.append(fields[0], std::make_unique<TForum>(TForum{fields[0], fields[1], fields[2]}));
+        list.SaveAll();
+        header = "URL^Username^Password^";
+    } else if (file == "Messages.dat") {
+        TFMessages list(dirOf(dir));
+        list.append(fields[0], std::make_unique<TFMessage>(TFMessage{fields[0], fields[1]}));
+        list.SaveAll();
+        header = "Subject^Body^";
+    } else {
+        TFormats list(dirOf(dir));
+        list.append(fields[0],
+                    std::make_unique<TFormat>(TFormat{fields[0], fields[1], fields[2], fields[3], fields[4]}));
+        list.SaveAll();
+        header = "Name^LinkOpen^LinkMiddle^LinkEnd^Email^";
+    }
+    QCOMPARE(readBytes(dirOf(dir) / file.toStdString()), header + "\r\n" + line.toStdString() + "\r\n");
+}
+
+void TestStore::saveWritesThroughLinks_data()
+{
+    QTest::addColumn<bool>("relative");
+    QTest::addColumn<bool>("targetExists");
+    QTest::newRow("relative link") << true << true;
+    QTest::newRow("absolute link") << false << true;
+    QTest::newRow("link to a file not made yet") << true << false;
+}
+
+void TestStore::saveWritesThroughLinks()
+{
+    QFETCH(bool, relative);
+    QFETCH(bool, targetExists);
+    QTemporaryDir root;
+    const fs::path app = dirOf(root) / "app";
+    const fs::path elsewhere = dirOf(root) / "synced";
+    fs::create_directories(app);
+    fs::create_directories(elsewhere);
+    const fs::path target = elsewhere / "forums-real.dat";
+    if (targetExists) {
+        writeBytes(target, "URL^Username^Password^\r\nhttp://old/^u^p^\r\n");
+        fs::permissions(target, fs::perms(0644));
+    }
+    fs::create_symlink(relative ? fs::path("../synced/forums-real.dat") : target, app / "Forums.dat");
+
+    TForums forums(app);
+    forums.LoadAll();
+    QCOMPARE(forums.count(), targetExists ? 1 : 0);
+    forums.insert(0, "http://new/", forum("http://new/", "n", "pw"));
+    forums.SaveAll();
+
+    QVERIFY(fs::is_symlink(app / "Forums.dat"));
+    const std::string expected = std::string("URL^Username^Password^\r\nhttp://new/^n^pw^\r\n") +
+                                 (targetExists ? "http://old/^u^p^\r\n" : "");
+    QCOMPARE(readBytes(target), expected);
+    QCOMPARE(modeOf(target), mode_t(0600));
+    QCOMPARE(entriesOf(app), Strings{"Forums.dat"});
+    QCOMPARE(entriesOf(elsewhere), Strings{"forums-real.dat"});
+}
+
+void TestStore::temporaryFileFailureNamesIt()
+{
+    QTemporaryDir dir;
+    // A link that leads in a circle has no file to write beside.
+    fs::create_symlink("Forums.dat", dirOf(dir) / "Forums.dat");
+    TForums loop(dirOf(dir));
+    QVERIFY_THROWS_EXCEPTION(EFileError, loop.LoadAll());
+
+    // The list's directory is a regular file: no temporary file can be made in it.
+    writeBytes(dirOf(dir) / "plain", "x");
+    TForums forums(dirOf(dir) / "plain");
+    forums.LoadAll();
+    try {
+        forums.SaveAll();
+        QFAIL("SaveAll wrote below a regular file");
+    } catch (const EFileError &e) {
+        QCOMPARE(std::string(e.what()), "Cannot create a temporary file beside \"" +
+                                            (dirOf(dir) / "plain" / "Forums.dat").string() +
+                                            "\": " + std::strerror(ENOTDIR));
+    }
+}
+
+void TestStore::leftoverTemporariesAreRemoved()
+{
+    QTemporaryDir dir;
+    const Strings left = {".Forums.dat.Ab3xZ9.tmp", ".Messages.dat.k2j4h6g8.tmp", ".Formats.dat.000000.tmp"};
+    const Strings kept = {".Forums.dat.ab.tmp",      ".Forums.dat.Ab3xZ9.bak", "Forums.dat",
+                          ".Other.dat.Ab3xZ9.tmp",   ".Forums.dat.Ab3-Z9.tmp", ".Forums.dat.abcdefghi.tmp"};
+    for (const auto &name : left)
+        writeBytes(dirOf(dir) / name, "URL^Username^Password^\r\nhttp://x/^u^secret^\r\n");
+    for (const auto &name : kept)
+        writeBytes(dirOf(dir) / name, "x");
+    // A directory of such a name is no file that a save left.
+    fs::create_directory(dirOf(dir) / ".Formats.dat.dir123.tmp");
+
+    RemoveLeftoverSaves(dirOf(dir));
+    Strings expected = kept;
+    expected.push_back(".Formats.dat.dir123.tmp");
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(entriesOf(dirOf(dir)), expected);
 }
 
 QTEST_APPLESS_MAIN(TestStore)

@@ -8,6 +8,14 @@
 // The caret-separated line format shared by the three data files: a header line,
 // then one line per record, each field followed by a caret, every line ending
 // in CR LF.
+//
+// A record whose fields would not read back as they are (a caret in a field,
+// a line break where the file does not carry one, text that the message file's
+// line-break escapes would misread) is written escaped: every "%", "^", CR and
+// LF of its fields becomes "%25", "%5E", "%0D" and "%0A", and one more field,
+// escapedMarker, follows the record's own. Readers that do not know the marker
+// take it as a surplus field and drop it; every other record is written exactly
+// as the plain format has always written it.
 namespace RecordCodec {
 
 struct Layout {
@@ -17,6 +25,9 @@ struct Layout {
 };
 
 using Fields = std::vector<std::string>;
+
+// The field after a record's own that marks the record as escaped.
+inline constexpr std::string_view escapedMarker = "%escaped";
 
 // Record lines of a file's text, each cut into exactly layout.fieldCount
 // fields: missing fields are empty, surplus fields are dropped. The header

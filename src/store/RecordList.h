@@ -81,8 +81,10 @@ public:
         }
     }
 
-    // Rewrites the data file from every entry, in list order.
-    void SaveAll() const
+    // Rewrites the data file from every entry, in list order. The program always
+    // saves with the folder flushed too; the other choice is there to measure
+    // what that flush costs.
+    void SaveAll(TextFile::Durability durability = TextFile::Durability::FileAndFolder) const
     {
         if (!m_fileRead && std::filesystem::exists(m_file))
             throw EFileError("Cannot save file", m_file,
@@ -97,7 +99,7 @@ public:
                 fields[k] = &((*e.record).*Traits::fields[k]);
             RecordCodec::appendRecord(out, fields, layout());
         }
-        TextFile::writeReplacing(m_file, out, Traits::access);
+        TextFile::writeReplacing(m_file, out, Traits::access, durability);
     }
 
 protected:

@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,14 +42,77 @@ private:
     int m_fd;
 };
 
-std::string temporaryNameFor(const std::filesystem::path &file)
+constexpr std::string_view kTemporarySuffix = ".tmp";
+
+// ".Forums.dat." in front of the random part of a temporary file's name.
+std::string temporaryPrefixFor(const std::filesystem::path &file)
 {
-    static std::mt19937_64 rng{std::random_device{}()};
-    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string name = "." + file.filename().string() + ".";
-    for (int i = 0; i < 8; ++i)
-        name += digits[rng() % 36];
-    return name + ".tmp";
+    return "." + file.filename().string() + ".";
+}
+
+// Whether name is one of the temporary names that saves of file use. Earlier
+// versions of the program made eight lower-case letters and digits, the
+// system's generator makes six letters and digits.
+bool isTemporaryNameOf(std::string_view name, const std::filesystem::path &file)
+{
+    const std::string prefix = temporaryPrefixFor(file);
+    if (name.size() < prefix.size() + kTemporarySuffix.size() || !name.starts_with(prefix) ||
+        !name.ends_with(kTemporarySuffix))
+        return false;
+    const std::string_view random =
+        name.substr(prefix.size(), name.size() - prefix.size() - kTemporarySuffix.size());
+    return random.size() >= 6 && random.size() <= 8 &&
+           std::all_of(random.begin(), random.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// The file a path names once every symbolic link on the way is followed; the
+// path itself when it is no link. A link that points nowhere names the file it
+// would point to, which the save then creates.
+std::filesystem::path followLinks(const std::filesystem::path &file)
+{
+    std::filesystem::path p = file;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(p, ec)))
+            return p;
+        const std::filesystem::path target = std::filesystem::read_symlink(p, ec);
+        if (ec)
+            throw EFileError("Cannot write file", file, ec.message());
+        p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    throw EFileError::fromErrno("Cannot write file", file, ELOOP);
+}
+
+// The process's file-creation mask. The kernel reports it without changing it;
+// setting it to read it back would race with files made meanwhile by the
+// browser engine's threads.
+mode_t currentUmask()
+{
+    if (FILE *status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(status);
+        if (found)
+            return static_cast<mode_t>(mask);
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+// Flushes a directory's entries, so that a rename in it is on the disk.
+// Filesystems that cannot flush a directory say so with EINVAL; they keep
+// their entries by other means.
+void syncDirectory(const std::filesystem::path &dir, const std::filesystem::path &file)
+{
+    Fd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0)
+        throw EFileError::fromErrno("Cannot write file", file, errno);
+    if (::fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP)
+        throw EFileError::fromErrno("Cannot write file", file, errno);
 }
 
 void writeAll(int fd, std::string_view content, const std::filesystem::path &file)
@@ -98,45 +164,67 @@ std::optional<std::string> readIfExists(const std::filesystem::path &file)
     return content;
 }
 
-void writeReplacing(const std::filesystem::path &file, std::string_view content, Access access)
+void writeReplacing(const std::filesystem::path &file, std::string_view content, Access access,
+                    Durability durability)
 {
-    // The mode a new file gets; a file that is already there keeps its own.
-    mode_t mode = access == Access::Private ? 0600 : 0666;
-    bool keepMode = false;
-    struct stat old {};
-    if (::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        mode = old.st_mode & 07777;
-        keepMode = true;
+    const std::filesystem::path target = followLinks(file);
+    const std::filesystem::path dir = target.parent_path().empty() ? "." : target.parent_path();
+
+    mode_t mode = 0600;
+    if (access == Access::Shared) {
+        struct stat old {};
+        if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+            mode = old.st_mode & 07777;
+        else
+            mode = 0666 & ~currentUmask();
     }
 
-    const std::filesystem::path dir = file.parent_path().empty() ? "." : file.parent_path();
-    std::filesystem::path temp;
-    int raw = -1;
-    for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
-        temp = dir / temporaryNameFor(file);
-        // The umask applies to a new file; Private stays owner-only whatever it is.
-        raw = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, keepMode ? 0600 : mode);
-        if (raw < 0 && errno != EEXIST)
-            throw EFileError::fromErrno("Cannot create file", file, errno);
-    }
-    if (raw < 0)
-        throw EFileError::fromErrno("Cannot create file", file, EEXIST);
+    // The system's generator makes a name no other file has, from its own
+    // randomness, in every process alike; the file is born owner-only.
+    std::string pattern = (dir / (temporaryPrefixFor(target) + "XXXXXX")).string();
+    pattern += kTemporarySuffix;
+    Fd fd(::mkostemps(pattern.data(), int(kTemporarySuffix.size()), O_CLOEXEC));
+    if (fd.get() < 0)
+        throw EFileError::fromErrno("Cannot create a temporary file beside", file, errno);
+    const std::filesystem::path temp = pattern;
 
-    Fd fd(raw);
+    bool renamed = false;
     try {
-        if (keepMode && ::fchmod(fd.get(), mode) != 0)
-            throw EFileError::fromErrno("Cannot create file", file, errno);
+        if (mode != 0600 && ::fchmod(fd.get(), mode) != 0)
+            throw EFileError::fromErrno("Cannot create a temporary file beside", file, errno);
         writeAll(fd.get(), content, file);
         if (::fsync(fd.get()) != 0)
             throw EFileError::fromErrno("Cannot write file", file, errno);
         if (fd.close() != 0)
             throw EFileError::fromErrno("Cannot write file", file, errno);
-        if (::rename(temp.c_str(), file.c_str()) != 0)
+        if (::rename(temp.c_str(), target.c_str()) != 0)
             throw EFileError::fromErrno("Cannot write file", file, errno);
+        renamed = true;
+        if (durability == Durability::FileAndFolder)
+            syncDirectory(dir, file);
     } catch (...) {
         fd.reset();
-        ::unlink(temp.c_str());
+        if (!renamed)
+            ::unlink(temp.c_str());
         throw;
+    }
+}
+
+void removeLeftoverTemporaries(const std::filesystem::path &file)
+{
+    const std::filesystem::path dir = file.parent_path().empty() ? "." : file.parent_path();
+    std::error_code ec;
+    std::filesystem::directory_iterator it(dir, ec), end;
+    // A folder that cannot be listed holds nothing this run could remove.
+    for (; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!isTemporaryNameOf(name, file))
+            continue;
+        std::error_code kind;
+        if (std::filesystem::is_directory(it->symlink_status(kind)))
+            continue;
+        if (::unlink(it->path().c_str()) != 0 && errno != ENOENT)
+            throw EFileError::fromErrno("Cannot delete file", it->path(), errno);
     }
 }
 

@@ -18,12 +18,28 @@ enum class Access {
     Private, // a new file is readable and writable by its owner only
 };
 
+enum class Durability {
+    FileAndFolder, // the new content and its name in the folder both reach the disk
+    FileOnly,      // the content reaches the disk; the rename may not yet
+};
+
 // Replaces the file's whole content. The new bytes go to a temporary file in
 // the same directory, are flushed to disk and then renamed over the old file,
-// so a failure at any point leaves the old file as it was and no temporary
-// file behind. A rewrite keeps the permissions of the file it replaces.
+// and the directory is flushed after the rename, so a failure at any point
+// leaves the old file as it was and no temporary file behind, and a save that
+// returned survives a power cut. A file that is a symbolic link is written
+// through it: the file it points to is replaced and the link stays.
+// A Private file is readable and writable by its owner only after every
+// rewrite; a Shared one keeps the permissions of the file it replaces.
 // Raises EFileError naming the file and the system's reason.
-void writeReplacing(const std::filesystem::path &file, std::string_view content, Access access);
+void writeReplacing(const std::filesystem::path &file, std::string_view content, Access access,
+                    Durability durability = Durability::FileAndFolder);
+
+// Removes the temporary files that saves of file left in its directory when
+// they were cut off (the program was killed or the machine stopped part-way).
+// They hold a copy of the data, passwords included. Raises EFileError when one
+// is there and cannot be removed.
+void removeLeftoverTemporaries(const std::filesystem::path &file);
 
 // Cuts a text into lines. A line ends at CR LF, at a lone CR or at a lone LF;
 // a last line without a line end counts too. A byte 0 ends the text.

@@ -8,3 +8,10 @@ std::vector<std::string> FormatChooserEntries(const TFormats &formats)
             entries.push_back(formats.record(i).Name);
     return entries;
 }
+
+void RemoveLeftoverSaves(const std::filesystem::path &dir)
+{
+    for (std::string_view name : {RecordTraits<TForum>::fileName, RecordTraits<TFMessage>::fileName,
+                                  RecordTraits<TFormat>::fileName})
+        TextFile::removeLeftoverTemporaries(dir / name);
+}

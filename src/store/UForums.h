@@ -79,3 +79,7 @@ public:
 // What the template chooser offers: "text" (no markup), then the Name of every
 // template whose Name is not empty, in list order.
 std::vector<std::string> FormatChooserEntries(const TFormats &formats);
+
+// Removes the temporary files that cut-off saves of the three data files left
+// in dir. Run it before the lists load, by the one program that uses dir.
+void RemoveLeftoverSaves(const std::filesystem::path &dir);
