@@ -10,6 +10,7 @@
 #include "Markup.h"
 #include "ModalDialog.h"
 #include "ScreenPlace.h"
+#include "SingleLine.h"
 #include "TBrowserPane.h"
 #include "TDockLayout.h"
 #include "TForumPanel.h"
@@ -32,6 +33,8 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     Q_INIT_RESOURCE(icons);
     ui->setupUi(this);
     TDockLayout::install(this);
+    for (QLineEdit *edit : {ui->edtURL, ui->edtSubject, ui->edtUsername, ui->edtPassword})
+        SingleLine::hold(edit);
     connectBodyScrollBar();
     createMessageBox();
     connectBrowser();

@@ -1,6 +1,7 @@
 #include "TForumPanel.h"
 
 #include "ListBox.h"
+#include "SingleLine.h"
 #include "TBrowserPane.h"
 #include "WidgetText.h"
 
@@ -50,7 +51,9 @@ void TForumPanel::removeSelected()
     // No row is selected now, so these changes write into no forum.
     m_username.clear();
     m_password.clear();
-    m_forums.SaveAll();
+    // With no forum removed the file would only be written again unchanged.
+    if (p >= 0)
+        m_forums.SaveAll();
 }
 
 void TForumPanel::listKeyDown(const QKeyEvent &event)
@@ -79,14 +82,18 @@ void TForumPanel::openSelected()
 
 void TForumPanel::editChanged(std::string TForum::*field, const QLineEdit &edit)
 {
+    // Free text while no forum is selected: nothing to store.
     const int p = ListBox::selectedRow(&m_list);
-    if (p >= 0) {
-        std::string &stored = m_forums.record(p).*field;
-        // Showing a forum writes its own value back. Bytes the edit cannot
-        // show exactly stay as they are as long as the text is not edited.
-        if (edit.text() != WidgetText::toWidget(stored))
-            stored = WidgetText::fromWidget(edit.text());
-    }
+    if (p < 0)
+        return;
+    std::string &stored = m_forums.record(p).*field;
+    // Showing a forum puts its own value into the edit, which is no change to
+    // store. Compared as the edit shows the value, so that bytes the edit
+    // cannot show exactly, and line breaks it cannot hold, stay as they are
+    // until the user edits the text.
+    if (edit.text() == SingleLine::withoutLineBreaks(WidgetText::toWidget(stored)))
+        return;
+    stored = WidgetText::fromWidget(edit.text());
     m_forums.SaveAll();
 }
 

@@ -12,8 +12,8 @@ class TBrowserPane;
 // The "Your Forums" tab. Row i of the list box shows forum i of the forum list.
 // While a row is selected, the user name and password edits show its forum's
 // values and every change to them is written into that forum; with no row
-// selected they hold free text for the next forum added. Every change is saved
-// at once.
+// selected they hold free text for the next forum added. Every change to a
+// forum is saved at once; showing one, or typing free text, writes nothing.
 class TForumPanel {
 public:
     TForumPanel(TForums &forums, QListWidget &list, QLineEdit &username, QLineEdit &password,
