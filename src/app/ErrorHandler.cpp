@@ -39,6 +39,12 @@ void report(const QString &details)
     dialog.exec();
 }
 
+void reportLater(const std::exception_ptr &error)
+{
+    const QString details = describe(error);
+    QMetaObject::invokeMethod(qApp, [details] { report(details); }, Qt::QueuedConnection);
+}
+
 void reportCurrentException() { report(describe(std::current_exception())); }
 
 } // namespace ErrorHandler

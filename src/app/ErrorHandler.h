@@ -15,6 +15,10 @@ void report(const QString &details);
 // Reports the exception being handled. Call it only inside a catch block.
 void reportCurrentException();
 
+// Reports error once the event loop runs, over whatever window is up by then:
+// for errors met while the windows are still being made.
+void reportLater(const std::exception_ptr &error);
+
 // The text the dialog shows as details for an exception.
 QString describe(const std::exception_ptr &error);
 

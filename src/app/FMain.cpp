@@ -95,8 +95,7 @@ void TfrmMain::FormCreate()
     } catch (...) {
         // The steps after the failing one do not run. The window still opens,
         // and the error is shown over it once the event loop runs.
-        const QString details = ErrorHandler::describe(std::current_exception());
-        QMetaObject::invokeMethod(this, [details] { ErrorHandler::report(details); }, Qt::QueuedConnection);
+        ErrorHandler::reportLater(std::current_exception());
     }
 }
 

@@ -1,0 +1,185 @@
+// The program as separate processes over one folder: one copy per folder, a
+// clean end on the signals that end a session, and no leftovers of cut-off
+// saves.
+#include "TestFiles.h"
+#include "TestHttpServer.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// One copy of the program, started over a folder as a user starts it.
+class Copy {
+public:
+    explicit Copy(const QString &dir, const QString &address = {})
+    {
+        // The engine's notes go to the test's own error output.
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, [this] {
+            while (m_process.canReadLine())
+                m_lines << QString::fromUtf8(m_process.readLine()).trimmed();
+        });
+        QStringList args{dir};
+        if (!address.isEmpty())
+            args << address;
+        m_process.start(QStringLiteral(POSTWRIGHT_DRIVER), args);
+    }
+    ~Copy()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(10000);
+        }
+    }
+
+    bool says(const QString &line, int ms = 30000)
+    {
+        return QTest::qWaitFor([&] { return m_lines.contains(line); }, ms);
+    }
+    bool said(const QString &line) const { return m_lines.contains(line); }
+    bool ends(int ms = 30000)
+    {
+        return QTest::qWaitFor([&] { return m_process.state() == QProcess::NotRunning; }, ms);
+    }
+    bool running() const { return m_process.state() == QProcess::Running; }
+    void signal(int s) const { ::kill(pid_t(m_process.processId()), s); }
+    // 0 for a copy that ended by itself with status 0.
+    int status() const
+    {
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : 128 + m_process.exitCode();
+    }
+
+private:
+    QProcess m_process;
+    QStringList m_lines;
+};
+
+// Every file below dir with its bytes, to prove that nothing was written.
+std::map<std::string, std::string> contentsOf(const fs::path &dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto &e : fs::recursive_directory_iterator(dir))
+        files[fs::relative(e.path(), dir).string()] = e.is_regular_file() ? readBytes(e.path()) : "<dir>";
+    return files;
+}
+
+const std::string someForums = "URL^Username^Password^\r\nhttp://a.example/^ann^pw^\r\n";
+
+} // namespace
+
+class TestProgram : public QObject {
+    Q_OBJECT
+
+private slots:
+    void secondCopyHandsOverAndWritesNothing();
+    void crashedCopyDoesNotHoldTheFolder();
+    void copiesInOtherFoldersRunSideBySide();
+    void leftoverTemporaryFilesGoAtStart();
+    void signalEndsTheRunLikeClosingTheWindow_data();
+    void signalEndsTheRunLikeClosingTheWindow();
+};
+
+void TestProgram::secondCopyHandsOverAndWritesNothing()
+{
+    QTemporaryDir dir;
+    writeBytes(dirOf(dir) / "Forums.dat", someForums);
+    Copy first(dir.path());
+    QVERIFY(first.says("ready"));
+    const auto before = contentsOf(dirOf(dir));
+
+    Copy second(dir.path());
+    QVERIFY(second.ends());
+    QCOMPARE(second.status(), 0);
+    QVERIFY(!second.said("ready"));
+    QVERIFY(first.says("activated"));
+    QVERIFY(first.running());
+    QCOMPARE(contentsOf(dirOf(dir)), before);
+}
+
+void TestProgram::crashedCopyDoesNotHoldTheFolder()
+{
+    QTemporaryDir dir;
+    {
+        Copy crashed(dir.path());
+        QVERIFY(crashed.says("ready"));
+        crashed.signal(SIGKILL);
+        QVERIFY(crashed.ends());
+    }
+    // The crashed copy's lock is still there; its process is not.
+    QVERIFY(fs::exists(dirOf(dir) / "Postwright.lock"));
+    Copy next(dir.path());
+    QVERIFY(next.says("ready"));
+}
+
+void TestProgram::copiesInOtherFoldersRunSideBySide()
+{
+    QTemporaryDir one, two;
+    Copy a(one.path());
+    Copy b(two.path());
+    QVERIFY(a.says("ready"));
+    QVERIFY(b.says("ready"));
+}
+
+void TestProgram::leftoverTemporaryFilesGoAtStart()
+{
+    QTemporaryDir dir;
+    writeBytes(dirOf(dir) / "Forums.dat", someForums);
+    writeBytes(dirOf(dir) / ".Forums.dat.Qw3rty.tmp", someForums);
+    Copy first(dir.path());
+    QVERIFY(first.says("ready"));
+    QVERIFY(!fs::exists(dirOf(dir) / ".Forums.dat.Qw3rty.tmp"));
+    QCOMPARE(readBytes(dirOf(dir) / "Forums.dat"), someForums);
+
+    // A second copy leaves alone what may be the first one's save in progress.
+    writeBytes(dirOf(dir) / ".Forums.dat.Zx12cv.tmp", someForums);
+    Copy second(dir.path());
+    QVERIFY(second.ends());
+    QVERIFY(fs::exists(dirOf(dir) / ".Forums.dat.Zx12cv.tmp"));
+}
+
+void TestProgram::signalEndsTheRunLikeClosingTheWindow_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
+
+void TestProgram::signalEndsTheRunLikeClosingTheWindow()
+{
+    QFETCH(int, signal);
+    TestHttpServer server;
+    const QByteArray session = "s" + QByteArray::number(signal);
+    server.route("/login", [&](const TestHttpServer::Request &) {
+        return TestHttpServer::Response{200, "<html><head><title>Logged in</title></head><body>hi</body></html>",
+                                        "text/html", {{"Set-Cookie", "session=" + session + "; Max-Age=86400; Path=/"}}};
+    });
+    server.route("/check", [](const TestHttpServer::Request &) {
+        return TestHttpServer::Response{200, "<html><head><title>Check</title></head></html>"};
+    });
+
+    QTemporaryDir dir;
+    {
+        Copy copy(dir.path(), server.url("/login").toString());
+        QVERIFY(copy.says("loaded Logged in"));
+        // At once: the engine would write its cookies out by itself only later.
+        copy.signal(signal);
+        QVERIFY(copy.ends());
+        QCOMPARE(copy.status(), 0);
+    }
+    Copy again(dir.path(), server.url("/check").toString());
+    QVERIFY(again.says("loaded Check"));
+    QCOMPARE(server.requestsFor("/check"), 1);
+    QVERIFY2(server.requests().last().headers.value("cookie").contains("session=" + session),
+             server.requests().last().headers.value("cookie").constData());
+}
+
+QTEST_MAIN(TestProgram)
+#include "tst_program.moc"
