@@ -47,7 +47,10 @@ constexpr std::string_view kTemporarySuffix = ".tmp";
 // ".Forums.dat." in front of the random part of a temporary file's name.
 std::string temporaryPrefixFor(const std::filesystem::path &file)
 {
-    return "." + file.filename().string() + ".";
+    std::string prefix(1, '.');
+    prefix += file.filename().string();
+    prefix += '.';
+    return prefix;
 }
 
 // Whether name is one of the temporary names that saves of file use. Earlier
