@@ -240,7 +240,8 @@ void TfrmMain::btnPreviewClick()
     // The subject is set off from the body by LF CR LF CR.
     if (!subject.empty())
         subject += "\n\r\n\r";
-    msgMain->ShowMessageBox(subject + body, TMsgKind::Custom, TMsgButton::OK, 0);
+    // The user checks the links here: every "&" shows as it stands.
+    msgMain->ShowMessageBox(ShownAsTyped(subject + body), TMsgKind::Custom, TMsgButton::OK, 0);
 }
 
 void TfrmMain::btnCopyClick()
