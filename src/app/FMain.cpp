@@ -10,6 +10,7 @@
 #include "Markup.h"
 #include "ModalDialog.h"
 #include "ScreenPlace.h"
+#include "ScrollBarMirror.h"
 #include "SingleLine.h"
 #include "TBrowserPane.h"
 #include "TDockLayout.h"
@@ -186,13 +187,7 @@ void TfrmMain::fillFormatChooser()
 void TfrmMain::connectBodyScrollBar()
 {
     // The body's own scroll bar is hidden; the one beside it mirrors it.
-    QScrollBar *inner = ui->memBody->verticalScrollBar();
-    QScrollBar *outer = ui->bsSkinScrollBar1;
-    connect(inner, &QScrollBar::rangeChanged, outer, &QScrollBar::setRange);
-    connect(inner, &QScrollBar::valueChanged, outer, &QScrollBar::setValue);
-    connect(outer, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
-    outer->setRange(inner->minimum(), inner->maximum());
-    outer->setPageStep(inner->pageStep());
+    ScrollBarMirror::follow(ui->memBody, ui->bsSkinScrollBar1);
 
     // The selection stays visible when the body loses the focus.
     WindowLook::keepSelectionVisible(ui->memBody);
