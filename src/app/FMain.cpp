@@ -309,7 +309,7 @@ void TfrmMain::btnUPasteClick()
 
 void TfrmMain::btnWPasteClick()
 {
-    FieldFilling::paste(*ui->EmbeddedWB1, WidgetText::fromWidget(ui->edtPassword->text()));
+    FieldFilling::pastePassword(*ui->EmbeddedWB1, WidgetText::fromWidget(ui->edtPassword->text()));
 }
 
 void TfrmMain::btnAutoInsertClick()

@@ -11,6 +11,12 @@ void paste(TEmbeddedWB &browser, const std::string &text)
     browser.PasteIntoPage();
 }
 
+void pastePassword(TEmbeddedWB &browser, const std::string &password)
+{
+    Clipboard::setSecretText(password);
+    browser.PasteIntoPage();
+}
+
 void autoInsert(TEmbeddedWB &browser, const std::string &subject, const std::string &body)
 {
     // One visit to the page for both walks; the subject's walk still runs

@@ -12,6 +12,10 @@ namespace FieldFilling {
 // page's caret.
 void paste(TEmbeddedWB &browser, const std::string &text);
 
+// The password's paste button: as paste, with the text on the clipboard as a
+// secret that clipboard managers pass over and that goes after a while.
+void pastePassword(TEmbeddedWB &browser, const std::string &password);
+
 // "Auto Insert": subject into every field named "subject", then body into every
 // field named "body", of the page's forms. Shows nothing either way.
 void autoInsert(TEmbeddedWB &browser, const std::string &subject, const std::string &body);

@@ -1,5 +1,6 @@
 // Putting the message into the page: the four paste buttons and "Auto Insert".
 #include "BrowserTestUtil.h"
+#include "Clipboard.h"
 #include "Errors.h"
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
@@ -66,6 +67,7 @@ private slots:
     void pasteButtons_data();
     void pasteButtons();
     void emptyPasteEmptiesTheClipboard();
+    void pastedPasswordLeavesTheClipboard();
 };
 
 void TestFieldFilling::autoInsert_data()
@@ -305,6 +307,44 @@ void TestFieldFilling::pasteButtons()
     QCOMPARE(QApplication::focusWidget() == f.control(button.constData()), takesFocus);
     if (!takesFocus)
         QCOMPARE(QApplication::focusWidget(), f.browser()->focusProxy());
+    QVERIFY(errors.details.isEmpty());
+    // Only the password is marked as a secret for clipboard managers.
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    QCOMPARE(data->hasFormat("x-kde-passwordManagerHint"), button == "btnWPaste");
+    if (button == "btnWPaste")
+        QCOMPARE(data->data("x-kde-passwordManagerHint"), QByteArray("secret"));
+}
+
+void TestFieldFilling::pastedPasswordLeavesTheClipboard()
+{
+    MainWindowFixture &f = *shared;
+    ReportedErrors errors;
+    QCOMPARE(Clipboard::secretLifetime(), std::chrono::milliseconds(10000));
+    struct Restore {
+        ~Restore() { Clipboard::setSecretLifetime(std::chrono::milliseconds(10000)); }
+    } restore;
+    Clipboard::setSecretLifetime(std::chrono::milliseconds(100));
+    f.control<QLineEdit>("edtPassword")->setText("hunter2");
+    f.control<QLineEdit>("edtUsername")->setText("alice");
+
+    QTest::mouseClick(f.control("btnWPaste"), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("hunter2"));
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), QString());
+
+    // What replaced the password stays.
+    QTest::mouseClick(f.control("btnWPaste"), Qt::LeftButton);
+    QTest::mouseClick(f.control("btnUPaste"), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("alice"));
+    QTest::qWait(400);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("alice"));
+
+    // A second password paste restarts the time for the password it put there.
+    Clipboard::setSecretLifetime(std::chrono::milliseconds(300));
+    QTest::mouseClick(f.control("btnWPaste"), Qt::LeftButton);
+    f.control<QLineEdit>("edtPassword")->setText("other");
+    QTest::mouseClick(f.control("btnWPaste"), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("other"));
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), QString());
     QVERIFY(errors.details.isEmpty());
 }
 
