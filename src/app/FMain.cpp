@@ -251,7 +251,7 @@ void TfrmMain::connectBrowser()
     // Cookies of the user's logins live beside the data files, like them kept
     // from one run to the next.
     ui->EmbeddedWB1->setStorageDirectory(m_appDir / "BrowserProfile");
-    m_browserPane = std::make_unique<TBrowserPane>(*ui->edtURL, *ui->EmbeddedWB1);
+    m_browserPane = std::make_unique<TBrowserPane>(*ui->edtURL, *ui->EmbeddedWB1, *msgMain);
 
     onClick(ui->bsSkinSpeedButton1, &TfrmMain::bsSkinSpeedButton1Click);
     onClick(ui->bsSkinSpeedButton2, &TfrmMain::bsSkinSpeedButton2Click);

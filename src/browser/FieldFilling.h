@@ -17,7 +17,8 @@ void paste(TEmbeddedWB &browser, const std::string &text);
 void pastePassword(TEmbeddedWB &browser, const std::string &password);
 
 // "Auto Insert": subject into every field named "subject", then body into every
-// field named "body", of the page's forms. Shows nothing either way.
+// field named "body", of the page's forms. Returns at once; shows nothing when
+// the fill succeeds, and reports a page that could not be filled.
 void autoInsert(TEmbeddedWB &browser, const std::string &subject, const std::string &body);
 
 } // namespace FieldFilling

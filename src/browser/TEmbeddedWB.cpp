@@ -6,6 +6,7 @@
 #include "WidgetText.h"
 
 #include <QAuthenticator>
+#include <QDateTime>
 #include <QDir>
 #include <QEvent>
 #include <QEventLoop>
@@ -13,49 +14,42 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <QWebEngineHistory>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 
 #include <memory>
+#include <optional>
 #include <system_error>
 
 namespace {
 
-// How long an operation waits for the page to answer before it gives up. The
-// field walk takes milliseconds even on very large pages.
-constexpr int pageAnswerTimeoutMs = 10000;
+const char *const noAnswer = "The page shown in the browser did not answer.";
 
 std::string quoted(const QString &text)
 {
     return '"' + WidgetText::fromWidget(text) + '"';
 }
 
-// Runs script in the browser's own script world of the page and waits for its
-// result. Input events wait meanwhile, so no handler of the user's runs in the
-// middle of the caller.
-QVariant runInPage(QWebEnginePage *page, const QString &script)
+TEmbeddedWB::FillAnswer readAnswer(const QVariant &value, std::size_t pairs)
 {
-    struct Answer {
-        bool done = false;
-        QVariant value;
-    };
-    auto answer = std::make_shared<Answer>();
-    QEventLoop loop;
-    QPointer<QEventLoop> waiting(&loop);
-    page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [answer, waiting](const QVariant &value) {
-        answer->done = true;
-        answer->value = value;
-        if (waiting)
-            waiting->quit();
-    });
-    if (!answer->done) {
-        QTimer::singleShot(pageAnswerTimeoutMs, &loop, &QEventLoop::quit);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    TEmbeddedWB::FillAnswer answer;
+    answer.set.assign(pairs, false);
+    const QVariantMap map = value.toMap();
+    // No answer at all: the page went away before the walk could run.
+    if (!value.isValid() || map.value(QStringLiteral("late")).toBool()) {
+        answer.failure = noAnswer;
+        return answer;
     }
-    if (!answer->done || !answer->value.isValid())
-        throw EError("The page shown in the browser did not answer.");
-    return answer->value;
+    const QVariantList set = map.value(QStringLiteral("results")).toList();
+    for (qsizetype k = 0; k < set.size() && std::size_t(k) < pairs; ++k)
+        answer.set[std::size_t(k)] = set[k].toBool();
+    const QVariant error = map.value(QStringLiteral("error"));
+    if (!error.isNull())
+        answer.failure = "Cannot reach the forms of the page: " + WidgetText::fromWidget(error.toString());
+    return answer;
 }
 
 void applyPageSettings(QWebEngineSettings *settings)
@@ -67,6 +61,24 @@ void applyPageSettings(QWebEngineSettings *settings)
 }
 
 } // namespace
+
+// Notes the method of each request for a page of the main frame, redirects
+// included, so that the browser knows how the page shown was got.
+class TEmbeddedWB::RequestWatch : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        if (info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
+            return;
+        lastUrl = info.requestUrl();
+        lastMethod = info.requestMethod();
+    }
+
+    QUrl lastUrl;
+    QByteArray lastMethod;
+};
 
 TEmbeddedWB::TEmbeddedWB(QWidget *parent) : QWebEngineView(parent)
 {
@@ -136,6 +148,13 @@ void TEmbeddedWB::startEngine()
     applyPageSettings(m_page->settings());
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_busy = true; });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this] { m_busy = false; });
+    watchRequests();
+    // A link or form that asks for a new window opens here, in place of the
+    // page shown: the user's posting stays in this one browser.
+    connect(m_page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest &request) {
+        if (request.isUserInitiated())
+            m_page->load(request.requestedUrl());
+    });
     connect(m_page, &QWebEnginePage::authenticationRequired, this,
             [this](const QUrl &url, QAuthenticator *authenticator) {
                 askForLogin(authenticator, url.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemovePath |
@@ -150,6 +169,20 @@ void TEmbeddedWB::startEngine()
         m_hiddenUntilStarted = false;
         setVisible(true);
     }
+}
+
+void TEmbeddedWB::watchRequests()
+{
+    m_requests = new RequestWatch(this);
+    m_page->setUrlRequestInterceptor(m_requests);
+    // The page shown is a form's answer when the last request for the main
+    // frame, after any redirect, was a POST for the address now shown.
+    connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl &url) {
+        m_showsFormAnswer = m_requests->lastMethod == "POST" && m_requests->lastUrl == url;
+    });
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this] {
+        m_showsFormAnswer = m_requests->lastMethod == "POST" && m_requests->lastUrl == m_page->url();
+    });
 }
 
 void TEmbeddedWB::askForLogin(QAuthenticator *authenticator, const QString &site)
@@ -241,22 +274,52 @@ bool TEmbeddedWB::FillField(const std::string &name, const std::string &value)
 
 std::vector<bool> TEmbeddedWB::FillFields(const std::vector<FieldValue> &fields)
 {
-    std::vector<bool> results(fields.size(), false);
     // No engine yet means no page has ever been shown.
     if (!m_page || fields.empty())
-        return results;
+        return std::vector<bool>(fields.size(), false);
 
+    // The caller needs the result before it goes on; input events wait, so
+    // that no handler of the user's runs in the middle of the caller.
+    auto result = std::make_shared<std::optional<FillAnswer>>();
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    FillFieldsLater(fields, [result, waiting](const FillAnswer &answer) {
+        *result = answer;
+        if (waiting)
+            waiting->quit();
+    });
+    // A page whose process ends never answers.
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, &loop, &QEventLoop::quit);
+    if (!*result)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!*result)
+        throw EError(noAnswer);
+    checkAnswer(**result);
+    return (*result)->set;
+}
+
+void TEmbeddedWB::FillFieldsLater(const std::vector<FieldValue> &fields, FillDone done)
+{
+    if (!m_page || fields.empty()) {
+        done(FillAnswer{std::vector<bool>(fields.size(), false), {}});
+        return;
+    }
     QList<QPair<QString, QString>> texts;
     texts.reserve(qsizetype(fields.size()));
     for (const auto &[name, value] : fields)
         texts.append({WidgetText::toWidget(name), WidgetText::toWidget(value)});
 
-    const QVariantMap answer = runInPage(m_page, PageScript::fillFields(texts)).toMap();
-    const QVariantList set = answer.value(QStringLiteral("results")).toList();
-    for (qsizetype k = 0; k < set.size() && std::size_t(k) < results.size(); ++k)
-        results[std::size_t(k)] = set[k].toBool();
-    const QVariant error = answer.value(QStringLiteral("error"));
-    if (!error.isNull())
-        throw EError("Cannot reach the forms of the page: " + WidgetText::fromWidget(error.toString()));
-    return results;
+    // The page itself decides whether it is too late: a walk that begins after
+    // the deadline touches nothing, so a fill reported as failed stays undone.
+    const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + qint64(m_answerTimeout.count());
+    const std::size_t pairs = fields.size();
+    m_page->runJavaScript(
+        PageScript::fillFields(texts, deadline), QWebEngineScript::ApplicationWorld,
+        [done = std::move(done), pairs](const QVariant &value) { done(readAnswer(value, pairs)); });
+}
+
+void TEmbeddedWB::checkAnswer(const FillAnswer &answer)
+{
+    if (!answer.failure.empty())
+        throw EError(answer.failure);
 }
