@@ -6,6 +6,7 @@
 #include "TApplication.h"
 #include "TerminationSignals.h"
 #include "UForums.h"
+#include "WritablePlaces.h"
 
 #include <QDir>
 
@@ -31,15 +32,16 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 
+    // Every data file lives beside the executable.
+    if (appDir.empty())
+        appDir = WritablePlaces::executableDirectory();
+    WritablePlaces::keepCachesIn(appDir);
+
     TApplication::prepare();
     TApplication app(argc, argv);
     // Made before the window and gone after it, so that a signal during the
     // window's end cannot cut that end short.
     TerminationSignals termination;
-
-    // Every data file lives beside the executable.
-    if (appDir.empty())
-        appDir = QDir(QCoreApplication::applicationDirPath()).filesystemAbsolutePath();
 
     SingleInstance instance(appDir);
     if (!instance.acquire()) {

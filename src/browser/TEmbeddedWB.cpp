@@ -8,9 +8,11 @@
 #include <QAuthenticator>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
+#include <QQuickWidget>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QWebEngineHistory>
@@ -25,6 +27,30 @@
 #include <system_error>
 
 namespace {
+
+// Sets an environment variable for as long as it lives, then restores it.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char *name, const QString &value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~ScopedEnvironment()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    ScopedEnvironment(const ScopedEnvironment &) = delete;
+    ScopedEnvironment &operator=(const ScopedEnvironment &) = delete;
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
+};
 
 const char *const noAnswer = "The page shown in the browser did not answer.";
 
@@ -90,6 +116,16 @@ TEmbeddedWB::TEmbeddedWB(QWidget *parent) : QWebEngineView(parent)
     QSizePolicy policy = sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     setSizePolicy(policy);
+
+    // The engine draws pages through a Qt Quick widget. Where that takes an
+    // OpenGL surface, a window already shown with another kind would be torn
+    // down and made again when the first page comes: a new native window that
+    // has lost the keyboard focus. A widget of the same kind, never shown,
+    // gives the window that surface from the start; the engine still starts
+    // only with the first page.
+    auto *surface = new QQuickWidget(this);
+    surface->setObjectName(QStringLiteral("renderSurface"));
+    surface->hide();
 }
 
 TEmbeddedWB::~TEmbeddedWB()
@@ -131,7 +167,13 @@ void TEmbeddedWB::startEngine()
         if (ec)
             throw EFileError("Cannot create folder", m_storageDir, ec.message());
         const QString path = QDir(m_storageDir).absolutePath();
-        m_profile = new QWebEngineProfile(QStringLiteral("Postwright"), this);
+        {
+            // A new profile writes its first settings below the user's data
+            // folder before it can be given a folder of its own: it writes
+            // them inside ours instead.
+            const ScopedEnvironment dataHome("XDG_DATA_HOME", QDir(m_storageDir / "Defaults").absolutePath());
+            m_profile = new QWebEngineProfile(QStringLiteral("Postwright"), this);
+        }
         m_profile->setPersistentStoragePath(path);
         m_profile->setCachePath(path);
         // Pages are kept in memory only: the folder holds what has to outlast
