@@ -4,8 +4,10 @@
 #include "TestFiles.h"
 #include "TestHttpServer.h"
 
+#include <QDate>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,14 +49,19 @@ public:
         return QTest::qWaitFor([&] { return m_lines.contains(line); }, ms);
     }
     bool said(const QString &line) const { return m_lines.contains(line); }
-    // The first line said that starts with prefix, without the prefix.
-    QString saidAfter(const QString &prefix) const
+    // The first line said that starts with head, once one is said.
+    QString saysStartingWith(const QString &head, int ms = 30000)
     {
-        for (const QString &line : m_lines)
-            if (line.startsWith(prefix))
-                return line.mid(prefix.size());
-        return QStringLiteral("<not said>");
+        QString found;
+        const auto seen = [&] {
+            for (const QString &l : m_lines)
+                if (found.isEmpty() && l.startsWith(head))
+                    found = l;
+            return !found.isEmpty();
+        };
+        return seen() || QTest::qWaitFor(seen, ms) ? found : QString();
     }
+    bool crashed() const { return m_process.exitStatus() == QProcess::CrashExit; }
     bool ends(int ms = 30000)
     {
         return QTest::qWaitFor([&] { return m_process.state() == QProcess::NotRunning; }, ms);
@@ -135,6 +142,8 @@ private slots:
     void firstPageKeepsTheWindowAndTheFocus();
     void nothingIsWrittenIntoHome_data();
     void nothingIsWrittenIntoHome();
+    void crashIsReportedOnceAtTheNextStart_data();
+    void crashIsReportedOnceAtTheNextStart();
 };
 
 void TestProgram::secondCopyHandsOverAndWritesNothing()
@@ -232,6 +241,54 @@ void TestProgram::signalEndsTheRunLikeClosingTheWindow()
              server.requests().last().headers.value("cookie").constData());
 }
 
+void TestProgram::crashIsReportedOnceAtTheNextStart_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGSEGV") << "SIGSEGV" << SIGSEGV;
+    QTest::newRow("SIGABRT") << "SIGABRT" << SIGABRT;
+}
+
+void TestProgram::crashIsReportedOnceAtTheNextStart()
+{
+    QFETCH(QString, name);
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    {
+        Copy crashing(dir.path(), "crash:" + name);
+        QVERIFY(crashing.ends());
+        // It still dies of the signal, as it would have without a report.
+        QVERIFY(crashing.crashed());
+    }
+    const std::string head =
+        "Postwright 1.01 ended by signal " + std::to_string(signal) + " (" + name.toStdString() + ") at ";
+    const std::string report = readBytes(dirOf(dir) / "crash.log");
+    QVERIFY2(report.starts_with(head), report.c_str());
+    QVERIFY2(QRegularExpression("^at \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d UTC\\.\n")
+                 .match(QString::fromStdString(report.substr(head.size() - 3)))
+                 .hasMatch(),
+             report.c_str());
+    QCOMPARE(report.substr(head.size(), 4), QDate::currentDate().toString("yyyy").toStdString());
+    // The backtrace names the frames of the program that crashed.
+    const auto trace = report.find("\nBacktrace:\n");
+    QVERIFY(trace != std::string::npos);
+    QVERIFY2(report.find("postwright_driver", trace) != std::string::npos, report.c_str());
+
+    {
+        Copy next(dir.path());
+        QCOMPARE(next.saysStartingWith("reported ").toStdString().substr(0, 9 + head.size()), "reported " + head);
+        QVERIFY(!fs::exists(dirOf(dir) / "crash.log"));
+        // The report stays in the error log for later.
+        QVERIFY(readBytes(dirOf(dir) / "error.log").find("  " + head) != std::string::npos);
+        next.signal(SIGTERM);
+        QVERIFY(next.ends());
+    }
+    Copy third(dir.path());
+    QVERIFY(third.says("ready"));
+    QTest::qWait(1000);
+    QVERIFY(third.saysStartingWith("reported ", 0).isEmpty());
+}
+
 // On a real window system the engine's first page must not make the window
 // anew: the same native window, and the focus where the user left it.
 void TestProgram::firstPageKeepsTheWindowAndTheFocus()
@@ -242,9 +299,9 @@ void TestProgram::firstPageKeepsTheWindowAndTheFocus()
     QTemporaryDir dir;
     Copy copy(dir.path(), server.url("/page_a.html").toString(), x.environment());
     QVERIFY(copy.says("loaded Page A"));
-    const QString before = copy.saidAfter("window ");
-    QVERIFY2(before != "<not said>" && before != "0", qPrintable(before));
-    QCOMPARE(copy.saidAfter("after "), before + QStringLiteral(" edtSubject"));
+    const QString before = copy.saysStartingWith(QStringLiteral("window ")).mid(7);
+    QVERIFY2(!before.isEmpty() && before != "0", qPrintable(before));
+    QCOMPARE(copy.saysStartingWith(QStringLiteral("after ")).mid(6), before + QStringLiteral(" edtSubject"));
 }
 
 void TestProgram::nothingIsWrittenIntoHome_data()
