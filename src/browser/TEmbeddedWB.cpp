@@ -14,7 +14,6 @@
 #include <QPointer>
 #include <QQuickWidget>
 #include <QRegularExpression>
-#include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
