@@ -2,6 +2,7 @@
 
 #include "TIniFile.h"
 #include "TRandom.h"
+#include "Version.h"
 
 namespace BrandingFile {
 
@@ -9,7 +10,7 @@ std::string Caption(std::string_view appName, std::string_view currentCaption)
 {
     std::string caption(appName.empty() ? currentCaption : appName);
     caption += " v";
-    caption += VersionText;
+    caption += Version::Text;
     return caption;
 }
 

@@ -14,8 +14,6 @@ namespace BrandingFile {
 inline constexpr std::string_view ConfigFileName = "dbconfig.dat";
 inline constexpr std::string_view SkinFileName = "dbskin.dat";
 inline constexpr std::string_view Section = "Settings";
-// The version text the caption carries after " v".
-inline constexpr std::string_view VersionText = "1.01";
 
 inline constexpr int MaxBanners = 3;
 inline constexpr int MaxLinks = 4;
@@ -34,7 +32,7 @@ struct Link {
 };
 
 // The caption the window gets: appName when it is not empty, otherwise the
-// caption it has, followed by " v" and the version text.
+// caption it has, followed by " v" and the program's version text.
 std::string Caption(std::string_view appName, std::string_view currentCaption);
 
 // The banners whose "BannerPath" n is not empty, for n = 1 to 3 in key order,
