@@ -168,7 +168,8 @@ void TestOpenInBrowser::agreesWithXdgMime()
               "[Default Applications]\nx-scheme-handler/http=a.desktop\n");
     QProcess query;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID", "DESKTOP_SESSION", "DISPLAY"})
+    for (const char *name : {"KDE_FULL_SESSION", "KDE_SESSION_VERSION", "GNOME_DESKTOP_SESSION_ID",
+                             "MATE_DESKTOP_SESSION_ID", "DESKTOP_SESSION", "DISPLAY", "WAYLAND_DISPLAY"})
         env.remove(QString::fromLatin1(name));
     query.setProcessEnvironment(env);
     query.start(xdgMime, {"query", "default", Http});
