@@ -10,6 +10,8 @@ packages=(
   qt6-image-formats-plugins qt6-svg-dev
   libgl-dev libxkbcommon-dev
   libboost-dev libre2-dev zlib1g-dev
+  # libwmf reads no metafile at all unless it finds a font, hence the URW fonts
+  libwmf-dev fonts-urw-base35 libemf2svg-dev xdg-utils
   libbenchmark-dev
   fonts-liberation
   xvfb xauth
