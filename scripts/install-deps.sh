@@ -15,6 +15,7 @@ packages=(
   libbenchmark-dev
   fonts-liberation
   xvfb xauth
+  desktop-file-utils x11-utils
 )
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
