@@ -17,6 +17,19 @@
 namespace Program {
 namespace {
 
+// The folder of the executable as it was started. A symbolic link to the
+// program makes the link's folder the application directory: that is how an
+// installed copy, shared by every user, gives each user a folder of their own.
+// The system's own idea of the executable's path follows every link, so it
+// serves only when the program was found on the search path.
+std::filesystem::path startedFrom(const char *argv0)
+{
+    const std::string_view started = argv0 ? argv0 : "";
+    if (started.find('/') != std::string_view::npos)
+        return std::filesystem::absolute(started).lexically_normal().parent_path();
+    return WritablePlaces::executableDirectory();
+}
+
 void bringToFront(QWidget &window)
 {
     if (window.isMinimized())
@@ -34,9 +47,10 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 
-    // Every data file lives beside the executable.
+    // Every data file lives beside the executable. The caches' place is set
+    // before the libraries start.
     if (appDir.empty())
-        appDir = WritablePlaces::executableDirectory();
+        appDir = startedFrom(argc > 0 ? argv[0] : nullptr);
     WritablePlaces::keepCachesIn(appDir);
 
     TApplication::prepare();
