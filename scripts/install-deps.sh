@@ -10,6 +10,7 @@ packages=(
   qt6-image-formats-plugins qt6-svg-dev
   libgl-dev libxkbcommon-dev
   libboost-dev libre2-dev zlib1g-dev
+  libssl-dev ca-certificates
   libbenchmark-dev
   fonts-liberation
   xvfb xauth
