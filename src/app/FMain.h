@@ -15,6 +15,7 @@ class QTimer;
 class TBrowserPane;
 class TForumPanel;
 class TbsSkinMessage;
+class TUpdateChecker;
 
 namespace Ui {
 class TfrmMain;
@@ -63,6 +64,7 @@ private:
     void FormResize();
     void FormDestroy();
     void Timer1Timer();
+    void btnUpdateClick();
     void btnSaveClick();
     void btnLoadClick();
     void btnOptionsClick();
@@ -107,6 +109,7 @@ private:
     std::unique_ptr<TFormats> m_formats;
     std::unique_ptr<TBrowserPane> m_browserPane;
     std::unique_ptr<TForumPanel> m_forumPanel;
+    TUpdateChecker *m_updates = nullptr;
     QTimer *Timer1 = nullptr;
     TbsSkinMessage *msgMain = nullptr;
     bool m_placed = false;
