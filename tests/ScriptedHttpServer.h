@@ -121,6 +121,8 @@ private:
             m_acceptor.accept(socket, ec);
             if (ec || m_stop)
                 return;
+            // A trickled byte leaves at once rather than waiting for the last one's ACK.
+            socket.set_option(boost::asio::ip::tcp::no_delay(true), ec);
             if (m_tls) {
                 boost::asio::ssl::stream<boost::asio::ip::tcp::socket &> stream(socket, *m_tls);
                 stream.handshake(boost::asio::ssl::stream_base::server, ec);
