@@ -91,6 +91,7 @@ private slots:
     void closingDuringCheck();
     void destroyedDuringCheck();
     void cookiesComeBackOnSecondCheck();
+    void descriptionFileErrorGoesToErrorHandling();
 };
 
 void TestUpdateCheck::checkAtStartIsSilent()
@@ -258,6 +259,23 @@ void TestUpdateCheck::cookiesComeBackOnSecondCheck()
     QVERIFY(requests[0].find("Cookie:") == std::string::npos);
     QVERIFY2(requests[1].ends_with("\r\nCookie: visit=first\r\n\r\n"), requests[1].c_str());
     QCOMPARE(boxes.calls.size(), std::size_t(2));
+}
+
+void TestUpdateCheck::descriptionFileErrorGoesToErrorHandling()
+{
+    Window w;
+    // A folder in the file's place can be neither deleted nor replaced by a file.
+    fs::create_directories(w.appDir / "mainappupdate.inf" / "inside");
+    ScriptedHttpServer server([](const std::string &, int) { return Reply{ok(description("9"))}; });
+    pointChecksAt(server.url(BasePath));
+    AnsweredMessageBoxes boxes;
+    ReportedErrors errors;
+    w.button->click();
+    QCOMPARE(errors.details.size(), 1);
+    QVERIFY2(errors.details[0].contains(QStringLiteral("mainappupdate.inf")), qPrintable(errors.details[0]));
+    QVERIFY(boxes.calls.empty());
+    QVERIFY(server.requests().empty());
+    QVERIFY(w.button->isEnabled());
 }
 
 POSTWRIGHT_GUI_TEST_MAIN(TestUpdateCheck)
