@@ -76,6 +76,8 @@ private slots:
     void cookiesComeBack();
     void refusedConnection();
     void unresolvableName();
+    void neverResolvingNames_data();
+    void neverResolvingNames();
     void lookupDoesNotHoldTheCaller();
     void tricklingServerKeepsPumping();
     void stoppedTransferLeavesNoFile();
@@ -293,6 +295,30 @@ void TestUpdate::unresolvableName()
     THttpCookies cookies;
     THttpClient client(cookies, {}, THttpClient::NumericResolver());
     QVERIFY_THROWS_EXCEPTION(EHttpError, client.Get("http://no-such-host.invalid/liveupdate/"));
+}
+
+void TestUpdate::neverResolvingNames_data()
+{
+    QTest::addColumn<std::string>("host");
+    QTest::addColumn<bool>("never");
+    QTest::newRow("built-in default") << std::string("update.postwright.example") << true;
+    QTest::newRow("capitals, final dot") << std::string("UPDATE.EXAMPLE.") << true;
+    QTest::newRow("invalid") << std::string("no-such-host.invalid") << true;
+    QTest::newRow("example.com") << std::string("example.com") << false;
+    QTest::newRow("example inside") << std::string("example.org") << false;
+    QTest::newRow("address") << std::string("127.0.0.1") << false;
+}
+
+void TestUpdate::neverResolvingNames()
+{
+    QFETCH(std::string, host);
+    QFETCH(bool, never);
+    QCOMPARE(THttpClient::NeverResolves(host), never);
+    if (never) {
+        THttpCookies cookies;
+        THttpClient client(cookies, {});
+        QVERIFY_THROWS_EXCEPTION(EHttpError, client.Get("http://" + host + "/liveupdate/postwright/"));
+    }
 }
 
 void TestUpdate::lookupDoesNotHoldTheCaller()

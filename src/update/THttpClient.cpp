@@ -148,7 +148,20 @@ THttpClient::THttpClient(THttpCookies &cookies, Pump pump, Resolver resolver, Ti
 
 THttpClient::Resolver THttpClient::SystemResolver()
 {
-    return [](const std::string &host, unsigned short port) { return lookUp(host, port, AI_ADDRCONFIG); };
+    return [](const std::string &host, unsigned short port) {
+        if (NeverResolves(host))
+            throw EHttpError("The host name " + host + " lies in a domain that never resolves.");
+        return lookUp(host, port, AI_ADDRCONFIG);
+    };
+}
+
+bool THttpClient::NeverResolves(std::string_view host)
+{
+    while (!host.empty() && host.back() == '.')
+        host.remove_suffix(1);
+    const std::size_t dot = host.rfind('.');
+    const std::string_view last = dot == std::string_view::npos ? host : host.substr(dot + 1);
+    return iequals(last, "example") || iequals(last, "invalid");
 }
 
 THttpClient::Resolver THttpClient::NumericResolver()

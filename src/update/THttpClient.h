@@ -67,8 +67,11 @@ public:
     // The exact bytes of the request for url.
     static std::string RequestText(const HttpUrl &url, const std::string &cookieHeader);
 
-    // The system's resolver (getaddrinfo).
+    // The system's resolver (getaddrinfo). Names that can never resolve on any
+    // network (below "example" and "invalid") fail without a query, so a build
+    // that keeps the placeholder addresses sends nothing anywhere.
     static Resolver SystemResolver();
+    static bool NeverResolves(std::string_view host);
     // Resolves numeric addresses only and fails every name without asking any
     // name server: for runs that must not reach the network.
     static Resolver NumericResolver();
