@@ -12,6 +12,7 @@ packages=(
   libboost-dev libre2-dev zlib1g-dev
   # libwmf reads no metafile at all unless it finds a font, hence the URW fonts
   libwmf-dev fonts-urw-base35 libemf2svg-dev xdg-utils
+  libssl-dev ca-certificates
   libbenchmark-dev
   fonts-liberation
   xvfb xauth

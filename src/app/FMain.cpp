@@ -19,6 +19,7 @@
 #include "TDockLayout.h"
 #include "TForumPanel.h"
 #include "TRandom.h"
+#include "TUpdateChecker.h"
 #include "TbsSkinMessage.h"
 #include "WidgetText.h"
 #include "WindowLook.h"
@@ -64,6 +65,8 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     onClick(ui->btnSave, &TfrmMain::btnSaveClick);
     onClick(ui->btnLoad, &TfrmMain::btnLoadClick);
     onClick(ui->btnOptions, &TfrmMain::btnOptionsClick);
+    m_updates = new TUpdateChecker(*this, m_appDir, *msgMain, *ui->btnUpdate);
+    onClick(ui->btnUpdate, &TfrmMain::btnUpdateClick);
 
     frmMain = this;
     FormCreate();
@@ -151,8 +154,10 @@ void TfrmMain::FormResize() { centreBanner(); }
 void TfrmMain::Timer1Timer()
 {
     Timer1->stop();
-    // The silent update check runs from here once the program has one.
+    m_updates->CheckForUpdates(true);
 }
+
+void TfrmMain::btnUpdateClick() { m_updates->CheckForUpdates(false); }
 
 void TfrmMain::btnSaveClick()
 {

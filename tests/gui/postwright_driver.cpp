@@ -15,6 +15,7 @@
 #include "Program.h"
 #include "SingleInstance.h"
 #include "TEmbeddedWB.h"
+#include "TUpdateChecker.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -63,6 +64,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: postwright_driver <application folder> [address]\n");
         return 2;
     }
+    // The update check at start must not look the built-in server up.
+    TUpdateChecker::setNetwork({TUpdateChecker::network().baseUrl, THttpClient::NumericResolver()});
     const QString address = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     return Program::run(argc, argv, argv[1], [address](TfrmMain &window, SingleInstance &instance) {
         QObject::connect(&instance, &SingleInstance::activationRequested, [] { say(QStringLiteral("activated")); });
