@@ -239,7 +239,10 @@ private:
     std::map<std::string, double> m_rates;
 };
 
-std::string runName(const std::string &base, std::size_t arg) { return base + "/" + std::to_string(arg); }
+std::string runName(const std::string &base, std::size_t arg)
+{
+    return base + "/" + std::to_string(arg);
+}
 
 void printRatio(const RatioReporter &r, const std::string &what, const std::string &run,
                 const std::string &reference)
@@ -287,7 +290,8 @@ int main(int argc, char **argv)
         ->Repetitions(repetitions)
         ->ReportAggregatesOnly(true)
         ->Unit(benchmark::kMillisecond);
-    auto *copy = benchmark::RegisterBenchmark("memcpy", memcpyReference)->Arg(std::int64_t(copyReferenceSize));
+    auto *copy =
+        benchmark::RegisterBenchmark("memcpy", memcpyReference)->Arg(std::int64_t(copyReferenceSize));
     if (beyondCache != copyReferenceSize)
         copy->Arg(std::int64_t(beyondCache));
     copy->Repetitions(repetitions)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);

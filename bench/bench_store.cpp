@@ -87,9 +87,15 @@ void plainRewrite(benchmark::State &state, bool flush)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
 }
 
-void PlainRewrite(benchmark::State &state) { plainRewrite(state, false); }
+void PlainRewrite(benchmark::State &state)
+{
+    plainRewrite(state, false);
+}
 
-void PlainRewriteFlushed(benchmark::State &state) { plainRewrite(state, true); }
+void PlainRewriteFlushed(benchmark::State &state)
+{
+    plainRewrite(state, true);
+}
 
 // A file of n forums in a fresh folder, as SaveAll writes it.
 struct SavedForums {
@@ -120,7 +126,8 @@ void LoadAll(benchmark::State &state)
         std::free(std::malloc(64 * 1024));
         state.ResumeTiming();
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(fs::file_size(saved.dir.path / "Forums.dat")));
+    state.SetBytesProcessed(int64_t(state.iterations()) *
+                            int64_t(fs::file_size(saved.dir.path / "Forums.dat")));
 }
 
 // Loading a list and destroying it again, round after round: LoadAll plus
@@ -133,7 +140,8 @@ void LoadAllAndDestroy(benchmark::State &state)
         forums.LoadAll();
         benchmark::DoNotOptimize(forums.count());
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(fs::file_size(saved.dir.path / "Forums.dat")));
+    state.SetBytesProcessed(int64_t(state.iterations()) *
+                            int64_t(fs::file_size(saved.dir.path / "Forums.dat")));
 }
 
 } // namespace
@@ -141,8 +149,20 @@ void LoadAllAndDestroy(benchmark::State &state)
 BENCHMARK(SaveAll)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(SaveAllFileFlushOnly)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(PlainRewrite)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
-BENCHMARK(PlainRewriteFlushed)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(PlainRewriteFlushed)
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(LoadAll)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
-BENCHMARK(LoadAllAndDestroy)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(LoadAllAndDestroy)
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

@@ -49,11 +49,13 @@ inline unsigned labelBits(const char *p)
 {
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
     const auto inRange = [](__m128i v, char first, int count) {
-        return _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(char(-128 - first))), _mm_set1_epi8(char(-128 + count)));
+        return _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(char(-128 - first))),
+                              _mm_set1_epi8(char(-128 + count)));
     };
     const __m128i letter = inRange(_mm_or_si128(c, _mm_set1_epi8(0x20)), 'a', 26);
     const __m128i digit = inRange(c, '0', 10);
-    const __m128i sign = _mm_or_si128(_mm_cmpeq_epi8(c, _mm_set1_epi8('_')), _mm_cmpeq_epi8(c, _mm_set1_epi8('-')));
+    const __m128i sign =
+        _mm_or_si128(_mm_cmpeq_epi8(c, _mm_set1_epi8('_')), _mm_cmpeq_epi8(c, _mm_set1_epi8('-')));
     return unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(letter, digit), sign)));
 }
 

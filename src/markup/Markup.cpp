@@ -142,7 +142,8 @@ private:
     void emailLink(std::string_view e)
     {
         const TFormat &f = m_format;
-        makeRoom(m_emailOpen.size() + 2 * e.size() + f.LinkMiddle.size() + f.LinkEnd.size(), e.data() + e.size());
+        makeRoom(m_emailOpen.size() + 2 * e.size() + f.LinkMiddle.size() + f.LinkEnd.size(),
+                 e.data() + e.size());
         m_out.append(m_emailOpen).append(e).append(f.LinkMiddle).append(e).append(f.LinkEnd);
     }
 
@@ -171,7 +172,8 @@ private:
         const std::size_t left = m_input.size() - read;
         const double grown = read ? double(m_out.size() + bytes) / double(read) : 1.0;
         const std::size_t wanted = m_out.size() + bytes + std::size_t(double(left) * grown * 1.125);
-        m_out.reserve(std::max({wanted, m_out.size() + bytes + left, m_out.capacity() + m_out.capacity() / 2}));
+        m_out.reserve(
+            std::max({wanted, m_out.size() + bytes + left, m_out.capacity() + m_out.capacity() / 2}));
     }
 
     std::string_view m_input;
