@@ -1,11 +1,13 @@
 #include "Program.h"
 
+#include "CrashLog.h"
 #include "ErrorHandler.h"
 #include "FMain.h"
 #include "SingleInstance.h"
 #include "TApplication.h"
 #include "TerminationSignals.h"
 #include "UForums.h"
+#include "Version.h"
 
 #include <QDir>
 
@@ -13,6 +15,19 @@
 
 namespace Program {
 namespace {
+
+// The folder of the executable as it was started. A symbolic link to the
+// program makes the link's folder the application directory: that is how an
+// installed copy, shared by every user, gives each user a folder of their own.
+// The system's own idea of the executable's path follows every link, so it
+// serves only when the program was found on the search path.
+std::filesystem::path startedFrom(const char *argv0)
+{
+    const std::string_view started = argv0 ? argv0 : "";
+    if (started.find('/') != std::string_view::npos)
+        return std::filesystem::absolute(started).lexically_normal().parent_path();
+    return QDir(QCoreApplication::applicationDirPath()).filesystemAbsolutePath();
+}
 
 void bringToFront(QWidget &window)
 {
@@ -39,7 +54,7 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
 
     // Every data file lives beside the executable.
     if (appDir.empty())
-        appDir = QDir(QCoreApplication::applicationDirPath()).filesystemAbsolutePath();
+        appDir = startedFrom(argc > 0 ? argv[0] : nullptr);
 
     SingleInstance instance(appDir);
     if (!instance.acquire()) {
@@ -56,6 +71,18 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
         cleanupError = std::current_exception();
     }
 
+    // Errors shown from now on go to the log too, and a crash leaves a report
+    // that the next start shows once.
+    ErrorHandler::setLog(appDir / "error.log", std::string(Version::Program));
+    std::optional<std::string> crashReport;
+    std::exception_ptr crashReportError;
+    try {
+        crashReport = CrashLog::take(appDir / "crash.log");
+    } catch (...) {
+        crashReportError = std::current_exception();
+    }
+    CrashLog::install(appDir / "crash.log", Version::Program);
+
     TfrmMain window(appDir);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] { bringToFront(window); });
     // A signal ends the run as closing the window does. Open dialogs close
@@ -67,6 +94,10 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
     window.show();
     if (cleanupError)
         ErrorHandler::reportLater(cleanupError);
+    if (crashReportError)
+        ErrorHandler::reportLater(crashReportError);
+    if (crashReport)
+        ErrorHandler::reportCrashLater(*crashReport);
     if (started)
         started(window, instance);
     return app.exec();
