@@ -14,6 +14,8 @@
 #include "TBrowserPane.h"
 #include "TDockLayout.h"
 #include "TForumPanel.h"
+#include "TbsBusinessSkinForm.h"
+#include "TbsSkinData.h"
 #include "TbsSkinMessage.h"
 #include "WidgetText.h"
 #include "WindowLook.h"
@@ -32,6 +34,8 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     // The tool-button pictures are compiled into the window library.
     Q_INIT_RESOURCE(icons);
     ui->setupUi(this);
+    bsSkinData1 = new TbsSkinData(this);
+    bsSkinData1->setObjectName(QStringLiteral("bsSkinData1"));
     TDockLayout::install(this);
     for (QLineEdit *edit : {ui->edtURL, ui->edtSubject, ui->edtUsername, ui->edtPassword})
         SingleLine::hold(edit);
@@ -54,10 +58,12 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     frmMain = this;
     FormCreate();
     connectForumPanel();
+    TbsBusinessSkinForm::frame(this);
 }
 
 TfrmMain::~TfrmMain()
 {
+    TbsBusinessSkinForm::release(this);
     // No control that goes down with the window may call a handler any more.
     for (QObject *child : findChildren<QObject *>())
         disconnect(child, nullptr, this, nullptr);

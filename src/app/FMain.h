@@ -14,6 +14,7 @@ class QAbstractButton;
 class QTimer;
 class TBrowserPane;
 class TForumPanel;
+class TbsSkinData;
 class TbsSkinMessage;
 
 namespace Ui {
@@ -38,6 +39,8 @@ public:
     QTimer *timer() const { return Timer1; }
     // The message box every window of the program shows its messages with.
     TbsSkinMessage *messageBox() const { return msgMain; }
+    // The skin in force; a skin file is loaded through it.
+    TbsSkinData *skinData() const { return bsSkinData1; }
     // The window's controls, under the names of the form data.
     Ui::TfrmMain &controls() { return *ui; }
 
@@ -109,6 +112,7 @@ private:
     std::unique_ptr<TForumPanel> m_forumPanel;
     QTimer *Timer1 = nullptr;
     TbsSkinMessage *msgMain = nullptr;
+    TbsSkinData *bsSkinData1 = nullptr;
     bool m_placed = false;
 };
 

@@ -1,5 +1,6 @@
 #include "TErrorDialog.h"
 
+#include "TbsBusinessSkinForm.h"
 #include "ui_TErrorDialog.h"
 
 #include <QClipboard>
@@ -13,8 +14,9 @@ TErrorDialog::TErrorDialog(const QString &details, QWidget *parent)
     ui->memDetails->setPlainText(details);
     connect(ui->btnCopy, &QPushButton::clicked, this, &TErrorDialog::btnCopyClick);
     connect(ui->btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    TbsBusinessSkinForm::frame(this);
 }
 
-TErrorDialog::~TErrorDialog() = default;
+TErrorDialog::~TErrorDialog() { TbsBusinessSkinForm::release(this); }
 
 void TErrorDialog::btnCopyClick() { QGuiApplication::clipboard()->setText(ui->memDetails->toPlainText()); }

@@ -1,6 +1,7 @@
 #include "TMessageDialog.h"
 
 #include "ScreenPlace.h"
+#include "TbsBusinessSkinForm.h"
 #include "WidgetText.h"
 
 #include <QKeyEvent>
@@ -86,9 +87,12 @@ TMessageDialog::TMessageDialog(const std::string &text, TMsgKind kind, TMsgButto
     measures.labelHeight = textSize.height();
     measures.buttons = buttons;
     measures.buttonHeight = look.buttonHeight;
-    measures.frameMinWidth = look.frameMinWidth;
+    // The limits hold for the whole window; the frame's borders take their
+    // share of them from the client area.
+    measures.frameMinWidth = look.frameMinWidth - look.frameBorderWidth;
     const QScreen *screen = ScreenPlace::screenOf(this);
-    measures.workAreaWidth = screen ? screen->availableGeometry().width() : INT_MAX;
+    measures.workAreaWidth =
+        screen ? screen->availableGeometry().width() - look.frameBorderWidth : INT_MAX;
     m_plan = MessageBoxGeometry(measures);
 
     label->setGeometry(toRect(m_plan.label));
@@ -101,7 +105,10 @@ TMessageDialog::TMessageDialog(const std::string &text, TMsgKind kind, TMsgButto
         m_default->setDefault(true);
         m_default->setFocus();
     }
+    TbsBusinessSkinForm::frame(this);
 }
+
+TMessageDialog::~TMessageDialog() { TbsBusinessSkinForm::release(this); }
 
 void TMessageDialog::addIcon(TMsgKind kind)
 {
