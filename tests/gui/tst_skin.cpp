@@ -91,7 +91,7 @@ QString skinFolder(const QTemporaryDir &work, const QByteArray &qss, const QByte
 QColor centreColour(QWidget *control)
 {
     const QImage image = control->grab().toImage();
-    return image.pixelColor(5, image.height() / 2);
+    return image.pixelColor(4, image.height() / 2);
 }
 
 bool near(const QColor &a, const QColor &b)
