@@ -3,14 +3,24 @@
 #include <QString>
 
 #include <exception>
+#include <filesystem>
 #include <functional>
+#include <string>
 
 // The program's general error handling: an error that no handler catches is
 // shown to the user, and the program goes on.
 namespace ErrorHandler {
 
+// From now on every error shown is also appended to this log file, under the
+// program's name and version.
+void setLog(std::filesystem::path file, std::string program);
+
 // Shows the error dialog with these details; modal, returns when it is closed.
 void report(const QString &details);
+
+// Shows, once the event loop runs, that the last run ended in a crash, with
+// its report as details.
+void reportCrashLater(const std::string &crashReport);
 
 // Reports the exception being handled. Call it only inside a catch block.
 void reportCurrentException();

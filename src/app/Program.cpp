@@ -1,11 +1,13 @@
 #include "Program.h"
 
+#include "CrashLog.h"
 #include "ErrorHandler.h"
 #include "FMain.h"
 #include "SingleInstance.h"
 #include "TApplication.h"
 #include "TerminationSignals.h"
 #include "UForums.h"
+#include "Version.h"
 
 #include <QDir>
 
@@ -56,6 +58,18 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
         cleanupError = std::current_exception();
     }
 
+    // Errors shown from now on go to the log too, and a crash leaves a report
+    // that the next start shows once.
+    ErrorHandler::setLog(appDir / "error.log", std::string(Version::Program));
+    std::optional<std::string> crashReport;
+    std::exception_ptr crashReportError;
+    try {
+        crashReport = CrashLog::take(appDir / "crash.log");
+    } catch (...) {
+        crashReportError = std::current_exception();
+    }
+    CrashLog::install(appDir / "crash.log", Version::Program);
+
     TfrmMain window(appDir);
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      [&window] { bringToFront(*window.window()); });
@@ -68,6 +82,10 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
     window.show();
     if (cleanupError)
         ErrorHandler::reportLater(cleanupError);
+    if (crashReportError)
+        ErrorHandler::reportLater(crashReportError);
+    if (crashReport)
+        ErrorHandler::reportCrashLater(*crashReport);
     if (started)
         started(window, instance);
     return app.exec();

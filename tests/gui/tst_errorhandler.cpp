@@ -3,13 +3,21 @@
 #include "Errors.h"
 #include "GuiTestMain.h"
 #include "TErrorDialog.h"
+#include "TestFiles.h"
 
 #include <QClipboard>
+#include <QDesktopServices>
+#include <QTemporaryDir>
+#include <QRegularExpression>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -36,6 +44,17 @@ public:
     }
 };
 
+// Stands in for the desktop's mail program.
+class MailProgram : public QObject {
+    Q_OBJECT
+public:
+    MailProgram() { QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "open"); }
+    ~MailProgram() override { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); }
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
 } // namespace
 
 class TestErrorHandler : public QObject {
@@ -46,6 +65,8 @@ private slots:
     void errorInTimerHandlerIsReported();
     void errorInEventHandlerIsReported();
     void dialogShowsAndCopiesDetails();
+    void sendOpensAMailToTheMaker();
+    void everyReportGoesToTheLog();
 };
 
 void TestErrorHandler::errorInClickHandlerIsReported()
@@ -105,6 +126,58 @@ void TestErrorHandler::dialogShowsAndCopiesDetails()
     QVERIFY(dialog.isVisible());
     QTest::mouseClick(dialog.findChild<QPushButton *>("btnOK"), Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
+}
+
+void TestErrorHandler::sendOpensAMailToTheMaker()
+{
+    MailProgram mail;
+    TErrorDialog dialog(QStringLiteral("Cannot write file \"/d/Forums.dat\": Read-only file system\nline 2 & more"));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::mouseClick(dialog.findChild<QPushButton *>("btnSend"), Qt::LeftButton);
+    QCOMPARE(mail.opened.size(), 1);
+    const QUrl url = mail.opened.first();
+    QCOMPARE(url.scheme(), QStringLiteral("mailto"));
+    QCOMPARE(url.path(), QStringLiteral("support@postwright.example"));
+    const QUrlQuery query(url);
+    QCOMPARE(query.queryItemValue("body", QUrl::FullyDecoded),
+             QStringLiteral("An error has occurred during program execution.\r\n\r\n"
+                            "Cannot write file \"/d/Forums.dat\": Read-only file system\r\nline 2 & more\r\n"));
+    // Nothing is sent: the dialog stays until the user closes it.
+    QVERIFY(dialog.isVisible());
+}
+
+void TestErrorHandler::everyReportGoesToTheLog()
+{
+    QTemporaryDir dir;
+    const auto log = dirOf(dir) / "error.log";
+    ErrorHandler::setLog(log, "Postwright 1.01");
+    {
+        ReportedErrors errors;
+        ErrorHandler::report(QStringLiteral("first error\nits second line"));
+        ErrorHandler::report(QStringLiteral("second error"));
+        QCOMPARE(errors.details, (QStringList{"first error\nits second line", "second error"}));
+    }
+    const QString text = QString::fromStdString(readBytes(log));
+    QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d Postwright 1.01\n"
+                                "  first error\n  its second line\n"
+                                "\\S+ Postwright 1.01\n  second error\n$")
+                 .match(text)
+                 .hasMatch(),
+             qPrintable(text));
+
+    // A log that cannot be written does not hide the error; the user learns why
+    // it is missing from the log.
+    fs::remove(log);
+    fs::create_directory(log);
+    {
+        ReportedErrors errors;
+        ErrorHandler::report(QStringLiteral("third error"));
+        QCOMPARE(errors.details.size(), 1);
+        QVERIFY(errors.details[0].startsWith("third error\n\nThis error could not be written to the error log: "));
+        QVERIFY(errors.details[0].contains(QString::fromStdString(log.string())));
+    }
+    ErrorHandler::setLog({}, {});
 }
 
 POSTWRIGHT_GUI_TEST_MAIN(TestErrorHandler)

@@ -4,7 +4,9 @@
 #include "TestFiles.h"
 #include "TestHttpServer.h"
 
+#include <QDate>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,6 +46,19 @@ public:
         return QTest::qWaitFor([&] { return m_lines.contains(line); }, ms);
     }
     bool said(const QString &line) const { return m_lines.contains(line); }
+    // The first line said that starts with head, once one is said.
+    QString saysStartingWith(const QString &head, int ms = 30000)
+    {
+        QString found;
+        const auto seen = [&] {
+            for (const QString &l : m_lines)
+                if (found.isEmpty() && l.startsWith(head))
+                    found = l;
+            return !found.isEmpty();
+        };
+        return seen() || QTest::qWaitFor(seen, ms) ? found : QString();
+    }
+    bool crashed() const { return m_process.exitStatus() == QProcess::CrashExit; }
     bool ends(int ms = 30000)
     {
         return QTest::qWaitFor([&] { return m_process.state() == QProcess::NotRunning; }, ms);
@@ -84,6 +99,8 @@ private slots:
     void leftoverTemporaryFilesGoAtStart();
     void signalEndsTheRunLikeClosingTheWindow_data();
     void signalEndsTheRunLikeClosingTheWindow();
+    void crashIsReportedOnceAtTheNextStart_data();
+    void crashIsReportedOnceAtTheNextStart();
 };
 
 void TestProgram::secondCopyHandsOverAndWritesNothing()
@@ -179,6 +196,54 @@ void TestProgram::signalEndsTheRunLikeClosingTheWindow()
     QCOMPARE(server.requestsFor("/check"), 1);
     QVERIFY2(server.requests().last().headers.value("cookie").contains("session=" + session),
              server.requests().last().headers.value("cookie").constData());
+}
+
+void TestProgram::crashIsReportedOnceAtTheNextStart_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGSEGV") << "SIGSEGV" << SIGSEGV;
+    QTest::newRow("SIGABRT") << "SIGABRT" << SIGABRT;
+}
+
+void TestProgram::crashIsReportedOnceAtTheNextStart()
+{
+    QFETCH(QString, name);
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    {
+        Copy crashing(dir.path(), "crash:" + name);
+        QVERIFY(crashing.ends());
+        // It still dies of the signal, as it would have without a report.
+        QVERIFY(crashing.crashed());
+    }
+    const std::string head =
+        "Postwright 1.01 ended by signal " + std::to_string(signal) + " (" + name.toStdString() + ") at ";
+    const std::string report = readBytes(dirOf(dir) / "crash.log");
+    QVERIFY2(report.starts_with(head), report.c_str());
+    QVERIFY2(QRegularExpression("^at \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d UTC\\.\n")
+                 .match(QString::fromStdString(report.substr(head.size() - 3)))
+                 .hasMatch(),
+             report.c_str());
+    QCOMPARE(report.substr(head.size(), 4), QDate::currentDate().toString("yyyy").toStdString());
+    // The backtrace names the frames of the program that crashed.
+    const auto trace = report.find("\nBacktrace:\n");
+    QVERIFY(trace != std::string::npos);
+    QVERIFY2(report.find("postwright_driver", trace) != std::string::npos, report.c_str());
+
+    {
+        Copy next(dir.path());
+        QCOMPARE(next.saysStartingWith("reported ").toStdString().substr(0, 9 + head.size()), "reported " + head);
+        QVERIFY(!fs::exists(dirOf(dir) / "crash.log"));
+        // The report stays in the error log for later.
+        QVERIFY(readBytes(dirOf(dir) / "error.log").find("  " + head) != std::string::npos);
+        next.signal(SIGTERM);
+        QVERIFY(next.ends());
+    }
+    Copy third(dir.path());
+    QVERIFY(third.says("ready"));
+    QTest::qWait(1000);
+    QVERIFY(third.saysStartingWith("reported ", 0).isEmpty());
 }
 
 QTEST_MAIN(TestProgram)
