@@ -47,8 +47,11 @@ def frame(path, width, height, colour, light):
     png(path, width, height, pixel)
 
 
-def arrow(path, colour):
+def arrow(path, colour, turn):
+    """A small filled triangle pointing down, turned by quarter turns."""
     def pixel(x, y):
+        for _ in range(turn):
+            x, y = y, 7 - x
         inside = 2 <= y <= 5 and abs(x - 3.5) <= 5 - y
         return (*colour, 255 if inside else 0)
     png(path, 8, 8, pixel)
@@ -68,4 +71,5 @@ for folder, (frame_width, button_height, colours, frame_colours, arrow_colour) i
     button(base / "button-hover.png", 70, button_height, hover, bottom, border)
     button(base / "button-pressed.png", 70, button_height, pressed, bottom, border)
     frame(base / "frame.png", frame_width, 24, rgb(frame_colours[0]), rgb(frame_colours[1]))
-    arrow(base / "arrow-down.png", rgb(arrow_colour))
+    for turn, name in enumerate(("down", "right", "up", "left")):
+        arrow(base / f"arrow-{name}.png", rgb(arrow_colour), turn)
