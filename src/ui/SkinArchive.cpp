@@ -4,6 +4,8 @@
 
 #include <zlib.h>
 
+#include <utility>
+
 #include <cstdint>
 
 namespace SkinArchive {
@@ -70,7 +72,21 @@ private:
     bool nodeInside(quint64 node) const { return inside(nodeOffset(node), m_nodeSize); }
     quint16 flags(quint64 node) const { return number2(nodeOffset(node) + 4); }
 
-    std::optional<QString> name(quint64 node) const
+    // The hash by which the resource system looks a name up among its
+    // folder's entries, which are sorted by it.
+    static quint32 nameHash(const QString &name)
+    {
+        quint32 h = 0;
+        for (const QChar c : name) {
+            h = (h << 4) + c.unicode();
+            h ^= (h & 0xf0000000) >> 23;
+            h &= 0x0fffffff;
+        }
+        return h;
+    }
+
+    // A node's name and its stored hash, which must be the name's own.
+    std::optional<std::pair<QString, quint32>> name(quint64 node) const
     {
         const quint64 at = quint64(m_names) + number4(nodeOffset(node));
         if (!inside(at, 6))
@@ -81,11 +97,14 @@ private:
         QString text(qsizetype(length), Qt::Uninitialized);
         for (quint64 i = 0; i < length; ++i)
             text[qsizetype(i)] = QChar(number2(at + 6 + 2 * i));
+        const quint32 hash = number4(at + 2);
+        if (hash != nameHash(text))
+            return std::nullopt;
         // A name is one step of a path: it can climb nowhere and hide nothing.
         if (text == QLatin1String(".") || text == QLatin1String("..") || text.contains(QLatin1Char('/')) ||
             text.contains(QLatin1Char('\\')) || text.contains(QChar(0)))
             return std::nullopt;
-        return text;
+        return std::make_pair(text, hash);
     }
 
     bool walkFolder(quint64 node, const QString &path, int depth)
@@ -97,15 +116,20 @@ private:
         const quint64 first = number4(at + 10);
         if (count > quint64(MaxEntries))
             return false;
+        // The entries must be in the order the resource system searches them
+        // in, or it would not find every file this reader sees.
+        quint32 previousHash = 0;
         for (quint64 child = first; child < first + count; ++child) {
             // Every node belongs to one folder once: no loops, no shared children.
             if (!nodeInside(child) || m_seen.contains(child) || m_seen.size() >= MaxEntries)
                 return false;
             m_seen.insert(child);
-            const std::optional<QString> childName = name(child);
-            if (!childName)
+            const std::optional<std::pair<QString, quint32>> childName = name(child);
+            if (!childName || childName->second < previousHash)
                 return false;
-            const QString childPath = path.isEmpty() ? *childName : path + QLatin1Char('/') + *childName;
+            previousHash = childName->second;
+            const QString &step = childName->first;
+            const QString childPath = path.isEmpty() ? step : path + QLatin1Char('/') + step;
             const bool ok = (flags(child) & FlagDirectory) ? walkFolder(child, childPath, depth + 1)
                                                            : readFile(child, childPath);
             if (!ok)

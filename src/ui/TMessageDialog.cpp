@@ -91,8 +91,7 @@ TMessageDialog::TMessageDialog(const std::string &text, TMsgKind kind, TMsgButto
     // share of them from the client area.
     measures.frameMinWidth = look.frameMinWidth - look.frameBorderWidth;
     const QScreen *screen = ScreenPlace::screenOf(this);
-    measures.workAreaWidth =
-        screen ? screen->availableGeometry().width() - look.frameBorderWidth : INT_MAX;
+    measures.workAreaWidth = screen ? screen->availableGeometry().width() - look.frameBorderWidth : INT_MAX;
     m_plan = MessageBoxGeometry(measures);
 
     label->setGeometry(toRect(m_plan.label));

@@ -164,7 +164,8 @@ void TestPreview::previewInTheRealBox()
     QString title, text;
     bool closed = false;
     QTimer::singleShot(0, this, [&] {
-        auto *box = qobject_cast<TMessageDialog *>(TbsBusinessSkinForm::clientOf(QApplication::activeModalWidget()));
+        auto *box =
+            qobject_cast<TMessageDialog *>(TbsBusinessSkinForm::clientOf(QApplication::activeModalWidget()));
         if (!box)
             return;
         title = box->windowTitle();

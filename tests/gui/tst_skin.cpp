@@ -296,6 +296,12 @@ void TestSkin::fileWithoutSkinLeavesBuiltIn_data()
     const quint32 tree = qFromBigEndian<quint32>(skin.constData() + 8);
     loop.replace(qsizetype(tree) + 10, 4, QByteArray(4, '\0'));
     QTest::newRow("folder holding itself") << loop;
+    QByteArray lyingName = skin;
+    // A name whose stored hash is not its own: the resource system would not
+    // find the file under it.
+    const quint32 names = qFromBigEndian<quint32>(skin.constData() + 16);
+    lyingName[qsizetype(names) + 5] = char(lyingName[qsizetype(names) + 5] ^ 0x01);
+    QTest::newRow("name with a wrong hash") << lyingName;
     QByteArray oversized = skin;
     oversized.append(QByteArray(SkinArchive::MaxFileSize + 1 - skin.size(), '\0'));
     QTest::newRow("oversized") << oversized;
