@@ -15,6 +15,9 @@ namespace {
 constexpr quint16 FlagCompressed = 0x01;
 constexpr quint16 FlagDirectory = 0x02;
 constexpr quint16 FlagCompressedZstd = 0x04;
+// The locale of a file packed without a language: QLocale::AnyTerritory, QLocale::C.
+constexpr quint16 LocaleAnyTerritory = 0;
+constexpr quint16 LocaleC = 1;
 
 class Reader {
 public:
@@ -142,6 +145,11 @@ private:
     {
         const quint16 nodeFlags = flags(node);
         if (nodeFlags & ~(FlagCompressed | FlagDirectory) || m_files.contains(path))
+            return false;
+        // A file for one language or country is found by the resource system
+        // only under that locale; a skin's files are for every locale.
+        const quint64 entry = nodeOffset(node);
+        if (number2(entry + 6) != LocaleAnyTerritory || number2(entry + 8) != LocaleC)
             return false;
         const quint64 at = quint64(m_data) + number4(nodeOffset(node) + 10);
         if (!inside(at, 4))

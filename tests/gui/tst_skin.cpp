@@ -302,6 +302,10 @@ void TestSkin::fileWithoutSkinLeavesBuiltIn_data()
     const quint32 names = qFromBigEndian<quint32>(skin.constData() + 16);
     lyingName[qsizetype(names) + 5] = char(lyingName[qsizetype(names) + 5] ^ 0x01);
     QTest::newRow("name with a wrong hash") << lyingName;
+    QByteArray oneCountry = skin;
+    // A file packed for one country only, which other locales do not see.
+    oneCountry[qsizetype(tree) + 22 + 7] = char(0x0f);
+    QTest::newRow("file for one country") << oneCountry;
     QByteArray oversized = skin;
     oversized.append(QByteArray(SkinArchive::MaxFileSize + 1 - skin.size(), '\0'));
     QTest::newRow("oversized") << oversized;
