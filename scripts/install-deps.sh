@@ -10,9 +10,12 @@ packages=(
   qt6-image-formats-plugins qt6-svg-dev
   libgl-dev libxkbcommon-dev
   libboost-dev libre2-dev zlib1g-dev
+  # libwmf reads no metafile at all unless it finds a font, hence the URW fonts
+  libwmf-dev fonts-urw-base35 libemf2svg-dev xdg-utils
   libbenchmark-dev
   fonts-liberation
   xvfb xauth
+  desktop-file-utils x11-utils
 )
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi

@@ -1,12 +1,15 @@
 #include "FMain.h"
 
 #include "BannerLayout.h"
+#include "BrandingClicks.h"
 #include "ErrorHandler.h"
 #include "Clipboard.h"
 #include "EventHooks.h"
 #include "FFormats.h"
 #include "FUMessages.h"
 #include "FieldFilling.h"
+#include "FooterLinks.h"
+#include "LoadBranding.h"
 #include "Markup.h"
 #include "ModalDialog.h"
 #include "ScreenPlace.h"
@@ -14,6 +17,7 @@
 #include "TBrowserPane.h"
 #include "TDockLayout.h"
 #include "TForumPanel.h"
+#include "TRandom.h"
 #include "TbsBusinessSkinForm.h"
 #include "TbsSkinData.h"
 #include "TbsSkinMessage.h"
@@ -42,6 +46,7 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     connectBodyScrollBar();
     createMessageBox();
     connectBrowser();
+    connectBranding();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -90,8 +95,7 @@ void TfrmMain::FormCreate()
     m_formats = std::make_unique<TFormats>(m_appDir);
 
     try {
-        // The branding file is read here, before the lists, once the program
-        // supports branding.
+        LoadBranding();
         m_messages->LoadAll();
         m_forums->LoadAll();
         fillForumList();
@@ -104,6 +108,33 @@ void TfrmMain::FormCreate()
         ErrorHandler::reportLater(std::current_exception());
     }
 }
+
+void TfrmMain::LoadBranding()
+{
+    const BrandingControls controls{this, ui->panBanner, ui->imgBanner, ui->gifBanner, ui->lblLink1URL,
+                                    ui->lblLink2URL};
+    ::LoadBranding(m_appDir, controls, TRandom::run(),
+                   [this](const std::filesystem::path &file) { return bsSkinData1->LoadFromCompressedFile(file); },
+                   m_branding);
+}
+
+void TfrmMain::connectBranding()
+{
+    EventHooks::onClick(ui->imgBanner, [this] { imgBannerClick(); });
+    EventHooks::onClick(ui->gifBanner, [this] { gifBannerClick(); });
+    for (QLabel *link : {ui->lblLink1URL, ui->lblLink2URL})
+        EventHooks::onClick(link, [link] { FooterLinks::open(link); });
+    onClick(ui->btnMakeMoney, &TfrmMain::btnMakeMoneyClick);
+    onClick(ui->btnHelp, &TfrmMain::btnHelpClick);
+}
+
+void TfrmMain::imgBannerClick() { BrandingClicks::openBannerPage(m_branding); }
+
+void TfrmMain::gifBannerClick() { BrandingClicks::openBannerPage(m_branding); }
+
+void TfrmMain::btnMakeMoneyClick() { BrandingClicks::openAffiliateSite(m_branding); }
+
+void TfrmMain::btnHelpClick() { BrandingClicks::openHelp(); }
 
 void TfrmMain::FormDestroy()
 {

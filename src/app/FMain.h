@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TBrandingState.h"
 #include "UForums.h"
 
 #include <QWidget>
@@ -43,6 +44,8 @@ public:
     TbsSkinData *skinData() const { return bsSkinData1; }
     // The window's controls, under the names of the form data.
     Ui::TfrmMain &controls() { return *ui; }
+    // What the branding file set at start.
+    const TBrandingState &branding() const { return m_branding; }
 
     // Empties the template chooser, adds "text" and every named template, and
     // selects "text".
@@ -71,6 +74,14 @@ private:
     void btnOptionsClick();
     void btnPreviewClick();
     void btnCopyClick();
+
+    // Branding
+    void LoadBranding();
+    void connectBranding();
+    void imgBannerClick();
+    void gifBannerClick();
+    void btnMakeMoneyClick();
+    void btnHelpClick();
 
     // Browser pane
     void bsSkinSpeedButton1Click();
@@ -108,6 +119,7 @@ private:
     std::unique_ptr<TFMessages> m_messages;
     std::unique_ptr<TForums> m_forums;
     std::unique_ptr<TFormats> m_formats;
+    TBrandingState m_branding;
     std::unique_ptr<TBrowserPane> m_browserPane;
     std::unique_ptr<TForumPanel> m_forumPanel;
     QTimer *Timer1 = nullptr;

@@ -16,6 +16,19 @@
 namespace Program {
 namespace {
 
+// The folder of the executable as it was started. A symbolic link to the
+// program makes the link's folder the application directory: that is how an
+// installed copy, shared by every user, gives each user a folder of their own.
+// The system's own idea of the executable's path follows every link, so it
+// serves only when the program was found on the search path.
+std::filesystem::path startedFrom(const char *argv0)
+{
+    const std::string_view started = argv0 ? argv0 : "";
+    if (started.find('/') != std::string_view::npos)
+        return std::filesystem::absolute(started).lexically_normal().parent_path();
+    return QDir(QCoreApplication::applicationDirPath()).filesystemAbsolutePath();
+}
+
 void bringToFront(QWidget &window)
 {
     if (window.isMinimized())
@@ -41,7 +54,7 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
 
     // Every data file lives beside the executable.
     if (appDir.empty())
-        appDir = QDir(QCoreApplication::applicationDirPath()).filesystemAbsolutePath();
+        appDir = startedFrom(argc > 0 ? argv[0] : nullptr);
 
     SingleInstance instance(appDir);
     if (!instance.acquire()) {

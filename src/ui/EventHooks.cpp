@@ -4,6 +4,9 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <memory>
 #include <QWidget>
 
 namespace EventHooks {
@@ -41,6 +44,23 @@ void onKeyDown(QWidget *widget, std::function<void(const QKeyEvent &)> handler)
 void onDoubleClick(QWidget *widget, std::function<void()> handler)
 {
     new Hook(widget, QEvent::MouseButtonDblClick, [handler = std::move(handler)](QEvent &) { handler(); });
+}
+
+void onClick(QWidget *widget, std::function<void()> handler)
+{
+    auto pressed = std::make_shared<bool>(false);
+    new Hook(widget, QEvent::MouseButtonPress, [pressed](QEvent &event) {
+        *pressed = static_cast<const QMouseEvent &>(event).button() == Qt::LeftButton;
+    });
+    new Hook(widget, QEvent::MouseButtonRelease,
+             [widget, pressed, handler = std::move(handler)](QEvent &event) {
+                 const auto &mouse = static_cast<const QMouseEvent &>(event);
+                 const bool click = *pressed && mouse.button() == Qt::LeftButton &&
+                                    widget->rect().contains(mouse.position().toPoint());
+                 *pressed = false;
+                 if (click)
+                     handler();
+             });
 }
 
 } // namespace EventHooks

@@ -17,4 +17,8 @@ void onKeyDown(QWidget *widget, std::function<void(const QKeyEvent &)> handler);
 // Every double-click of a mouse button inside widget.
 void onDoubleClick(QWidget *widget, std::function<void()> handler);
 
+// Every click of the left mouse button: pressed inside widget and released
+// inside it.
+void onClick(QWidget *widget, std::function<void()> handler);
+
 } // namespace EventHooks

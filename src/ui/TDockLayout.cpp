@@ -92,6 +92,29 @@ void TDockLayout::install(QWidget *root)
     }
 }
 
+void TDockLayout::resizeChild(QWidget *child, QSize size)
+{
+    auto *layout = child->parentWidget() ? qobject_cast<TDockLayout *>(child->parentWidget()->layout()) : nullptr;
+    auto placed = layout ? std::find_if(layout->m_items.begin(), layout->m_items.end(),
+                                        [child](const Placed &p) { return p.item->widget() == child; })
+                         : QList<Placed>::iterator();
+    if (!layout || placed == layout->m_items.end()) {
+        QRect g = child->geometry();
+        child->setGeometry(g.x(), g.y(), size.width(), size.height());
+        return;
+    }
+    QRect &design = placed->design;
+    const bool keepRight = (placed->anchors & Right) && !(placed->anchors & Left);
+    const int right = design.x() + design.width();
+    design.setSize(size);
+    if (keepRight)
+        design.moveLeft(right - size.width());
+    const QRect now = child->geometry();
+    const int nowRight = now.x() + now.width();
+    child->setGeometry(keepRight ? nowRight - size.width() : now.x(), now.y(), size.width(), size.height());
+    layout->invalidate();
+}
+
 void TDockLayout::addPlaced(QWidget *child)
 {
     addChildWidget(child);

@@ -28,6 +28,11 @@ public:
     // place the form data gave it.
     static void install(QWidget *root);
 
+    // Gives a child a new size, as a control that sizes itself to its content
+    // does: one anchored to the right edge only keeps its right edge, any
+    // other its left. The layout keeps the new size from then on.
+    static void resizeChild(QWidget *child, QSize size);
+
     void addItem(QLayoutItem *item) override;
     QLayoutItem *itemAt(int index) const override;
     QLayoutItem *takeAt(int index) override;

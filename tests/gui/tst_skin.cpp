@@ -197,6 +197,8 @@ private slots:
     void skinFileRestylesEveryWindow_data() { addWindowRows(); }
     void skinFileRestylesEveryWindow();
     void skinFileSetsMessageBoxButtonsWidthAndFonts();
+    void skinFileAtStart_data();
+    void skinFileAtStart();
     void fileWithoutSkinLeavesBuiltIn_data();
     void fileWithoutSkinLeavesBuiltIn();
     void truncatedFilesHoldNoSkin();
@@ -277,6 +279,36 @@ void TestSkin::skinFileSetsMessageBoxButtonsWidthAndFonts()
     auto plain = box();
     QCOMPARE(plain->findChild<QLabel *>("Message")->font().family(), QStringLiteral("Arial"));
     QCOMPARE(plain->findChild<QPushButton *>("OK")->height(), 31);
+}
+
+void TestSkin::skinFileAtStart_data()
+{
+    QTest::addColumn<bool>("brandingFile");
+    QTest::addColumn<bool>("skinned");
+    QTest::newRow("with the branding file") << true << true;
+    // Without the branding file nothing of the branding runs, the skin neither.
+    QTest::newRow("without the branding file") << false << false;
+}
+
+void TestSkin::skinFileAtStart()
+{
+    QFETCH(bool, brandingFile);
+    QFETCH(bool, skinned);
+    QTemporaryDir work;
+    TestAppDir dir;
+    const fs::path appDir = dirOf(dir);
+    writeBytes(appDir / "dbskin.dat", makeSkin(kBrightSkin, work).toStdString());
+    if (brandingFile)
+        writeBytes(appDir / "dbconfig.dat", "[Settings]\r\n");
+    TfrmMain window(appDir);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(TSkinEngine::instance().current() != TSkinEngine::instance().builtIn(), skinned);
+    QCOMPARE(TbsBusinessSkinForm::frameOf(&window)->titleBar()->height(),
+             skinned ? 30 : TSkinEngine::instance().builtIn()->values().titleBarHeight);
+    QCOMPARE(window.size(), QSize(858, 566));
+    const QColor drawn = centreColour(child(window, "btnPreview"));
+    QVERIFY2(near(drawn, skinned ? brightButtonColour() : builtInButtonColour()), qPrintable(drawn.name()));
 }
 
 void TestSkin::fileWithoutSkinLeavesBuiltIn_data()
