@@ -41,8 +41,10 @@ public:
         if (m_version >= 3) {
             if (m_size < 24)
                 return std::nullopt;
-            // Files packed with zstd need a decoder the program does not carry.
-            if (number4(20) & FlagCompressedZstd)
+            // The file's own flags name the packers it uses: zlib alone, since
+            // zstd needs a decoder the program does not carry, and the resource
+            // system refuses flags it does not know.
+            if (number4(20) & ~quint32(FlagCompressed))
                 return std::nullopt;
         }
         if (m_tree >= m_size || m_data >= m_size || m_names >= m_size)

@@ -73,7 +73,9 @@ std::shared_ptr<const TSkin> TSkinEngine::read(const QByteArray &bytes) const
     std::optional<TSkinContents> contents = SkinFile::parse(bytes, m_builtIn->values());
     if (!contents)
         return nullptr;
-    return std::make_shared<const TSkin>(std::move(*contents), bytes);
+    auto skin = std::make_shared<const TSkin>(std::move(*contents), bytes);
+    // A skin whose pictures cannot be drawn is no skin either.
+    return skin->registered() ? skin : nullptr;
 }
 
 void TSkinEngine::apply(std::shared_ptr<const TSkin> skin)

@@ -16,6 +16,8 @@ public:
     TSkin &operator=(const TSkin &) = delete;
 
     const TSkinValues &values() const { return m_values; }
+    // Whether the resource system took the skin's files for its pictures.
+    bool registered() const { return m_registered; }
     const QString &styleSheet() const { return m_styleSheet; }
 
 private:

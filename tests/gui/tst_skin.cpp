@@ -338,6 +338,10 @@ void TestSkin::fileWithoutSkinLeavesBuiltIn_data()
     // A file packed for one country only, which other locales do not see.
     oneCountry[qsizetype(tree) + 22 + 7] = char(0x0f);
     QTest::newRow("file for one country") << oneCountry;
+    QByteArray unknownFlags = skin;
+    // The file says it needs a packer the resource system does not know.
+    unknownFlags[20] = char(0x01);
+    QTest::newRow("unknown packer") << unknownFlags;
     QByteArray oversized = skin;
     oversized.append(QByteArray(SkinArchive::MaxFileSize + 1 - skin.size(), '\0'));
     QTest::newRow("oversized") << oversized;
