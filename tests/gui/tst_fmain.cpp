@@ -69,6 +69,9 @@ void TestFMain::noDataFiles()
     QCOMPARE(chooserEntries(w), QStringList{"text"});
     QCOMPARE(w.findChild<QComboBox *>("cbxFormat")->currentIndex(), 0);
     QCOMPARE(frmMain, &w);
+    // The program's own icon, drawn for every size a desktop asks for.
+    QCOMPARE(w.windowIcon().availableSizes(),
+             (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
     // Nothing is written at start.
     QVERIFY(fs::is_empty(dirOf(dir)));
 }
