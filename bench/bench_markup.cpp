@@ -76,6 +76,9 @@ const Input inputs[] = {
     {"http:// without spaces", [](std::mt19937 &) { return std::string("http://"); }},
     // No space anywhere: every comma ends an address.
     {"http:// ended by commas", [](std::mt19937 &) { return std::string("http://a.example/p,"); }},
+    // Secure addresses, and "s" before every colon that is no scheme's.
+    {"https:// ended by commas", [](std::mt19937 &) { return std::string("https://a.example/p,"); }},
+    {"s: without a scheme", [](std::mt19937 &) { return std::string("xs:/s:"); }},
     {"e-mail addresses",
      [](std::mt19937 &rng) { return "name.n" + std::to_string(rng() % 1000) + "@mail.example.com, "; }},
     {"letters and dots", [](std::mt19937 &) { return std::string("abcde.fgh.ij.klmno.p."); }},

@@ -30,13 +30,14 @@ const TFormat tags{"tags", "<", "|", ">", "m:"};
 const TFormat bare{"bare", "", "", "", ""};
 const TFormat ubb{"ubb", "[url=", "]", "[/url]", "mailto:"};
 const TFormat html{"html", "<a href=\"", "\">", "</a>", "mailto:"};
+const TFormat markdown{"markdown", "[", "](", ")", "mailto:"};
 
 // The list the tables mark up with: templates with an empty Name are never
-// selected, so index 0 is "tags", 1 "bare" and 2 "ubb".
+// selected, so index 0 is "tags", 1 "bare", 2 "ubb" and 3 "markdown".
 void fillFormats(TFormats &formats)
 {
     const TFormat unnamed{"", "X", "X", "X", "X"};
-    for (const TFormat &f : {unnamed, tags, unnamed, bare, ubb})
+    for (const TFormat &f : {unnamed, tags, unnamed, bare, ubb, markdown})
         formats.append(f.Name, std::make_unique<TFormat>(f));
 }
 
@@ -68,6 +69,16 @@ std::vector<UUtils::EmailMatch> re2Matches(std::string_view text)
     return out;
 }
 
+// Where the web pass cuts next in the small-letter copy l: the first
+// "http://", or the first "https://" where that comes before it. A text without
+// "https://" is cut at each "http://" alone.
+size_t firstWebScheme(const std::string &l)
+{
+    const size_t http = l.find("http://");
+    const size_t secure = l.find("https://");
+    return secure == std::string::npos ? http : std::min(http, secure);
+}
+
 // The markup spelled out step by step the plain way: copying and cutting the
 // front of the text for each web address, and for each address found after the
 // web pass replacing all its occurrences in the whole text. It is quadratic and
@@ -87,7 +98,7 @@ std::string spelledOutWebPass(std::string s, const TFormat &f)
         if (c >= 'A' && c <= 'Z')
             c = char(c - 'A' + 'a');
     std::string r;
-    for (size_t p; (p = l.find("http://")) != std::string::npos;) {
+    for (size_t p; (p = firstWebScheme(l)) != std::string::npos;) {
         r += s.substr(0, p);
         s.erase(0, p);
         l.erase(0, p);
@@ -178,9 +189,16 @@ std::string randomMessage(std::mt19937 &rng)
                 s += "?to=" + address();
             break;
         }
-        case 4:
-            s += "https://" + word();
+        case 4: {
+            std::string scheme = "https://";
+            for (char &c : scheme)
+                if (n(0, 3) == 0)
+                    c = char(std::toupper(static_cast<unsigned char>(c)));
+            s += scheme + word();
+            if (n(0, 2) == 0)
+                s += "/?to=" + address();
             break;
+        }
         default:
             s += word() + "@" + word();
         }
@@ -240,8 +258,9 @@ void TestMarkup::markupText_data()
         << QByteArray("a\0b http://x", 12) << -1 << QByteArray("a\0b http://x", 12);
     QTest::newRow("empty") << QByteArray() << 0 << QByteArray();
     QTest::newRow("empty, text") << QByteArray() << -1 << QByteArray();
-    for (int k : {0, 1, 2}) {
-        const QByteArray plain("Plain words, nothing: to link.\r\nuser@localhost; https://secure.example/");
+    for (int k : {0, 1, 2, 3}) {
+        const QByteArray plain(
+            "Plain words, nothing: to link.\r\nuser@localhost; ftp://files.example/ https:/x");
         QTest::addRow("nothing to link, template %d", k) << plain << k << plain;
     }
 
@@ -249,8 +268,35 @@ void TestMarkup::markupText_data()
     QTest::newRow("link") << QByteArray("go http://a.example/p now") << 0
                           << QByteArray("go <http://a.example/p|http://a.example/p> now");
     QTest::newRow("inside a word") << QByteArray("xhttp://y z") << 0 << QByteArray("x<http://y|http://y> z");
-    QTest::newRow("https untouched") << QByteArray("go https://a.example/ now") << 0
-                                     << QByteArray("go https://a.example/ now");
+    QTest::newRow("https") << QByteArray("go https://a.example/ now") << 0
+                           << QByteArray("go <https://a.example/|https://a.example/> now");
+    QTest::newRow("https, capitals in the scheme")
+        << QByteArray("go HTTPS://A.Example/ or hTtPs://b") << 0
+        << QByteArray("go <HTTPS://A.Example/|HTTPS://A.Example/> or <hTtPs://b|hTtPs://b>");
+    QTest::newRow("https inside a word")
+        << QByteArray("xhttps://y z") << 0 << QByteArray("x<https://y|https://y> z");
+    QTest::newRow("https scheme alone at the end")
+        << QByteArray("see https://") << 0 << QByteArray("see <https://|https://>");
+    QTest::newRow("https, then http")
+        << QByteArray("https://a http://b") << 0 << QByteArray("<https://a|https://a> <http://b|http://b>");
+    QTest::newRow("http, then https, joined by a comma")
+        << QByteArray("at http://x,https://y") << 0
+        << QByteArray("at <http://x|http://x>,<https://y|https://y>");
+    QTest::newRow("https, comma before a space belongs to it")
+        << QByteArray("at https://x.example/, then") << 0
+        << QByteArray("at <https://x.example/,|https://x.example/,> then");
+    QTest::newRow("https, space on a later line") << QByteArray("https://x\r\nnext line") << 0
+                                                  << QByteArray("<https://x\r\nnext|https://x\r\nnext> line");
+    QTest::newRow("s before http is not the scheme")
+        << QByteArray("xs http://a") << 0 << QByteArray("xs <http://a|http://a>");
+    QTest::newRow("letters between http and ://")
+        << QByteArray("httpss://a httpx://b") << 0 << QByteArray("httpss://a httpx://b");
+    QTest::newRow("http:// inside an https address")
+        << QByteArray("https://a/?u=http://b c") << 0
+        << QByteArray("<https://a/?u=http://b|https://a/?u=http://b> c");
+    QTest::newRow("https:// inside an http address")
+        << QByteArray("http://a/?u=https://b c") << 0
+        << QByteArray("<http://a/?u=https://b|http://a/?u=https://b> c");
     QTest::newRow("capitals in the scheme") << QByteArray("go HtTP://A.Example/ now") << 0
                                             << QByteArray("go <HtTP://A.Example/|HtTP://A.Example/> now");
     QTest::newRow("scheme alone at the end")
@@ -306,6 +352,16 @@ void TestMarkup::markupText_data()
     // Templates.
     QTest::newRow("empty fields") << QByteArray("http://x y@z.example") << 1
                                   << QByteArray("http://xhttp://x y@z.exampley@z.example");
+    QTest::newRow("markdown: web link")
+        << QByteArray("see https://a.example/p, or http://b") << 3
+        << QByteArray("see [https://a.example/p,](https://a.example/p,) or [http://b](http://b)");
+    QTest::newRow("markdown: e-mail link")
+        << QByteArray("write (a.b@c.example) [x@y.zz]") << 3
+        << QByteArray("write ([mailto:a.b@c.example](a.b@c.example)) [[mailto:x@y.zz](x@y.zz)]");
+    QTest::newRow("markdown: address in a web link")
+        << QByteArray("https://x.example/?to=a@b.example now") << 3
+        << QByteArray("[https://x.example/?to=[mailto:a@b.example](a@b.example)]("
+                      "https://x.example/?to=[mailto:a@b.example](a@b.example)) now");
     QTest::newRow("unnamed templates skipped")
         << QByteArray("http://x a@b.cd") << 2
         << QByteArray("[url=http://x]http://x[/url] [url=mailto:a@b.cd]a@b.cd[/url]");
@@ -370,7 +426,7 @@ void TestMarkup::missingTemplate_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<bool>("emptyList");
-    QTest::newRow("past the named templates") << 3 << false;
+    QTest::newRow("past the named templates") << 4 << false;
     QTest::newRow("below text") << -2 << false;
     QTest::newRow("no templates at all") << 0 << true;
 }
@@ -514,6 +570,8 @@ void TestMarkup::eachAddressWrappedOnce_data()
     QTest::newRow("bulletin board") << QByteArray("[url=") << QByteArray("]") << QByteArray("[/url]")
                                     << QByteArray("mailto:");
     QTest::newRow("empty pieces") << QByteArray() << QByteArray() << QByteArray() << QByteArray();
+    QTest::newRow("markdown") << QByteArray("[") << QByteArray("](") << QByteArray(")")
+                              << QByteArray("mailto:");
     // Pieces that join an address with the text or the address around them.
     QTest::newRow("letters at the edges")
         << QByteArray("a<") << QByteArray(">b.") << QByteArray(".c") << QByteArray("m");

@@ -22,23 +22,31 @@ void appendEmailLink(std::string &out, std::string_view email, const TFormat &f)
     out.append(f.LinkOpen).append(f.Email).append(email).append(f.LinkMiddle).append(email).append(f.LinkEnd);
 }
 
-// Where the next "http://" starts at or after `from`, letters in any case;
-// npos when there is none. The colon is rare in ordinary text, so the search
-// jumps from colon to colon and looks at the bytes around each.
+// Where the next web address starts at or after `from`: "http://" or
+// "https://", letters in any case; npos when there is none. The colon is rare
+// in ordinary text, so the search jumps from colon to colon and looks at the
+// bytes around each.
 std::size_t findHttp(std::string_view t, std::size_t from)
 {
     // "http://" is 7 bytes with the colon at its fifth, so a colon counts only
-    // from the fifth byte on and up to the third byte from the end.
+    // from the fifth byte on and up to the third byte from the end. Neither
+    // scheme holds the other, and an earlier colon cannot lie inside a later
+    // address's scheme, so the first colon that fits gives the first address.
     const std::string_view colons = t.substr(0, t.size() > 2 ? t.size() - 2 : 0);
     for (std::size_t colon = from + 4;; ++colon) {
         colon = Markup::findByte(colons, colon, ':');
         if (colon == std::string_view::npos)
             break;
-        // OR-ing 0x20 turns only "H" into "h" (likewise "T", "P"): no other byte
-        // becomes one of these letters, so the test is exact.
-        if (t[colon + 1] == '/' && t[colon + 2] == '/' && (t[colon - 4] | 0x20) == 'h' &&
-            (t[colon - 3] | 0x20) == 't' && (t[colon - 2] | 0x20) == 't' && (t[colon - 1] | 0x20) == 'p')
-            return colon - 4;
+        if (t[colon + 1] != '/' || t[colon + 2] != '/')
+            continue;
+        // OR-ing 0x20 turns only "H" into "h" (likewise "T", "P", "S"): no
+        // other byte becomes one of these letters, so the test is exact.
+        std::size_t scheme = colon;
+        if ((t[scheme - 1] | 0x20) == 's' && scheme - 1 >= from + 4)
+            --scheme;
+        if ((t[scheme - 4] | 0x20) == 'h' && (t[scheme - 3] | 0x20) == 't' && (t[scheme - 2] | 0x20) == 't' &&
+            (t[scheme - 1] | 0x20) == 'p')
+            return scheme - 4;
     }
     return std::string_view::npos;
 }

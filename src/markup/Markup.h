@@ -18,10 +18,10 @@
 // The template an index selects, or nullptr for -1 ("text").
 const TFormat *SelectedFormat(const TFormats &formats, int index);
 
-// The text with every "http://" address (the scheme in any case) and then every
-// e-mail address turned into a link. A web address runs to the first space
-// anywhere after it; when the rest of the text holds no space, to the first
-// comma; else to the end. The space or comma that ends it stays in the text.
+// The text with every "http://" and "https://" address (the scheme in any case)
+// and then every e-mail address turned into a link. A web address runs to the
+// first space anywhere after it; when the rest of the text holds no space, to
+// the first comma; else to the end. The space or comma that ends it stays in the text.
 // Each e-mail address found in the text after the web links are made is wrapped
 // once, where it stands, including the two copies inside a web link; an e-mail
 // link is never searched again, so an address that occurs many times, or the
