@@ -1,6 +1,7 @@
 // The files delivered beside the program, and the build step that puts them there.
-#include "TestFiles.h"
+#include "Markup.h"
 #include "TestConfig.h"
+#include "TestFiles.h"
 #include "UForums.h"
 
 #include <QProcess>
@@ -15,9 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
-
-
 const fs::path delivered = fs::path(POSTWRIGHT_DELIVERED_DATA) / "Formats.dat";
 
 } // namespace
@@ -27,6 +25,8 @@ class TestDelivered : public QObject {
 
 private slots:
     void templates();
+    void markdownLinks_data();
+    void markdownLinks();
     void fileIsInTheProgramsOwnForm();
     void copiedOnlyWhereNoneIsThere_data();
     void copiedOnlyWhereNoneIsThere();
@@ -38,12 +38,13 @@ void TestDelivered::templates()
     formats.LoadAll();
     QCOMPARE(formats.count(), 8);
 
-    const TFormat expected[3] = {
+    const TFormat expected[4] = {
         {"html", "<a href=\"", "\">", "</a>", "mailto:"},
         {"ubb", "[url=", "]", "[/url]", "mailto:"},
         {"wiki", "[", " ", "]", "mailto:"},
+        {"markdown", "[", "](", ")", "mailto:"},
     };
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         const TFormat &f = formats.record(i);
         QCOMPARE(f.Name, expected[i].Name);
         QCOMPARE(f.LinkOpen, expected[i].LinkOpen);
@@ -52,12 +53,39 @@ void TestDelivered::templates()
         QCOMPARE(f.Email, expected[i].Email);
         QCOMPARE(formats.entryText(i), expected[i].Name);
     }
-    for (int i = 3; i < 8; ++i) {
+    for (int i = 4; i < 8; ++i) {
         const TFormat &f = formats.record(i);
         QVERIFY(f.Name.empty() && f.LinkOpen.empty() && f.LinkMiddle.empty() && f.LinkEnd.empty() &&
                 f.Email.empty());
     }
-    QCOMPARE(FormatChooserEntries(formats), (std::vector<std::string>{"text", "html", "ubb", "wiki"}));
+    QCOMPARE(FormatChooserEntries(formats),
+             (std::vector<std::string>{"text", "html", "ubb", "wiki", "markdown"}));
+}
+
+void TestDelivered::markdownLinks_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("marked");
+    QTest::newRow("web link") << QByteArray("see https://a.example/p now")
+                              << QByteArray("see [https://a.example/p](https://a.example/p) now");
+    QTest::newRow("e-mail link") << QByteArray("write to (a.b@c.example).")
+                                 << QByteArray("write to ([mailto:a.b@c.example](a.b@c.example)).");
+    QTest::newRow("e-mail address inside a web link")
+        << QByteArray("http://x.example/?to=a@b.example now")
+        << QByteArray("[http://x.example/?to=[mailto:a@b.example](a@b.example)]("
+                      "http://x.example/?to=[mailto:a@b.example](a@b.example)) now");
+}
+
+void TestDelivered::markdownLinks()
+{
+    // The delivered markdown template, as the chooser offers it: the fourth
+    // entry after "text".
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, marked);
+    TFormats formats(delivered.parent_path());
+    formats.LoadAll();
+    const std::string out = MarkupText(std::string_view(text.constData(), size_t(text.size())), 3, formats);
+    QCOMPARE(QByteArray(out.data(), qsizetype(out.size())), marked);
 }
 
 void TestDelivered::fileIsInTheProgramsOwnForm()
