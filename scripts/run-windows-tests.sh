@@ -9,8 +9,9 @@ wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/postwright-wine.XXXXXX")
 export WINEPREFIX
-# No debugging chatter, no offer to install Mono or Gecko, no display.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No debugging chatter, no offer to install Mono or Gecko, no debugger started
+# for the crashes the crash-report test makes on purpose, no display.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
   "$wineserver" -k 2>/dev/null || true
