@@ -6,12 +6,13 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
-  qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
+  qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin qt6-declarative-dev
   qt6-image-formats-plugins qt6-svg-dev
   libgl-dev libxkbcommon-dev
   libboost-dev libre2-dev zlib1g-dev
   # libwmf reads no metafile at all unless it finds a font, hence the URW fonts
   libwmf-dev fonts-urw-base35 libemf2svg-dev xdg-utils
+  libssl-dev ca-certificates
   libbenchmark-dev
   fonts-liberation
   xvfb xauth

@@ -7,6 +7,7 @@
 #include <QTest>
 
 Q_DECLARE_METATYPE(TMsgKind)
+Q_DECLARE_METATYPE(TBoxRect)
 
 namespace {
 
@@ -44,6 +45,10 @@ private slots:
     void applicationTitle();
     void geometry_data();
     void geometry();
+    void tallTextScrolls_data();
+    void tallTextScrolls();
+    void shownAsTyped_data();
+    void shownAsTyped();
     void buttonSizeAndLabelPlace();
 };
 
@@ -272,6 +277,94 @@ void TestMessageBox::buttonSizeAndLabelPlace()
     QCOMPARE(g.buttonHeight, 25);
     QCOMPARE(g.icon, (TBoxRect{5, 10, 32, 32}));
     QCOMPARE(g.label, (TBoxRect{50, 15, 80, 17}));
+}
+
+// A text taller than the work area allows scrolls in a view between the top
+// and the buttons: client height = the work area's, view height = client
+// height - button height - 50, view width = label width + scroll bar, held by
+// the client width; the width rule and the buttons' row are unchanged.
+void TestMessageBox::tallTextScrolls_data()
+{
+    QTest::addColumn<int>("labelWidth");
+    QTest::addColumn<int>("labelHeight");
+    QTest::addColumn<int>("workAreaWidth");
+    QTest::addColumn<int>("maxClientHeight");
+    QTest::addColumn<bool>("scrolls");
+    QTest::addColumn<int>("clientWidth");
+    QTest::addColumn<int>("clientHeight");
+    QTest::addColumn<TBoxRect>("view");
+    QTest::addColumn<int>("iconTop");
+    QTest::addColumn<int>("buttonTop");
+
+    // 100 lines of 17: 25 + 1700 + 50 = 1775 > 1000; 1000 - 75 = 925;
+    // 15 + 462 - 16 = 461; 1000 - 35 = 965; width 300 + 40 = 340 as before.
+    QTest::newRow("a hundred lines") << 250 << 1700 << 1280 << 1000 << true //
+                                     << 340 << 1000 << TBoxRect{50, 15, 269, 925} << 461 << 965;
+    // Exactly as tall as allowed: nothing scrolls.
+    QTest::newRow("fits exactly") << 250 << 925 << 1280 << 1000 << false //
+                                  << 340 << 1000 << TBoxRect{50, 15, 250, 925} << 461 << 965;
+    // One pixel more scrolls.
+    QTest::newRow("one pixel too tall") << 250 << 926 << 1280 << 1000 << true //
+                                        << 340 << 1000 << TBoxRect{50, 15, 269, 925} << 461 << 965;
+    QTest::newRow("short text") << 250 << 17 << 1280 << 1000 << false //
+                                << 340 << 92 << TBoxRect{50, 15, 250, 17} << 10 << 57;
+    // Wide and tall: the window is held by the work area's width, and so is
+    // the view: 1024 - 50 = 974.
+    QTest::newRow("wide and tall") << 2000 << 3000 << 1024 << 700 << true //
+                                   << 1024 << 700 << TBoxRect{50, 15, 974, 625} << 311 << 665;
+    // A work area lower than the buttons need still shows them whole: the
+    // view shrinks to nothing first.
+    QTest::newRow("tiny work area") << 250 << 500 << 1280 << 40 << true //
+                                    << 340 << 75 << TBoxRect{50, 15, 269, 0} << 10 << 40;
+}
+
+void TestMessageBox::tallTextScrolls()
+{
+    QFETCH(int, labelWidth);
+    QFETCH(int, labelHeight);
+    QFETCH(int, workAreaWidth);
+    QFETCH(int, maxClientHeight);
+
+    TMessageBoxMeasures m;
+    m.labelWidth = labelWidth;
+    m.labelHeight = labelHeight;
+    m.buttons = TMsgButton::OK;
+    m.workAreaWidth = workAreaWidth;
+    m.workAreaClientHeight = maxClientHeight;
+    m.scrollBarWidth = 19;
+    const TMessageBoxGeometry g = MessageBoxGeometry(m);
+
+    QTEST(g.textScrolls, "scrolls");
+    QTEST(g.clientWidth, "clientWidth");
+    QTEST(g.clientHeight, "clientHeight");
+    QTEST(g.textView, "view");
+    QTEST(g.icon.top, "iconTop");
+    QCOMPARE(g.buttons.size(), std::size_t(1));
+    QTEST(g.buttons[0].place.top, "buttonTop");
+    QCOMPARE(g.buttons[0].place.left, (g.clientWidth - 70) / 2);
+    // The label keeps the whole text's size; the view shows part of it.
+    QCOMPARE(g.label, (TBoxRect{50, 15, labelWidth, labelHeight}));
+    QVERIFY(g.clientHeight <= std::max(maxClientHeight, 75));
+}
+
+void TestMessageBox::shownAsTyped_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("forTheBox");
+
+    QTest::newRow("query string") << QByteArray("http://x.com/?a=1&b=2") << QByteArray("http://x.com/?a=1&&b=2");
+    QTest::newRow("Q&A") << QByteArray("Q&A") << QByteArray("Q&&A");
+    QTest::newRow("doubled stays doubled twice") << QByteArray("a&&b") << QByteArray("a&&&&b");
+    QTest::newRow("at the ends") << QByteArray("&x&") << QByteArray("&&x&&");
+    QTest::newRow("none") << QByteArray("plain\r\ntext") << QByteArray("plain\r\ntext");
+    QTest::newRow("empty") << QByteArray() << QByteArray();
+}
+
+void TestMessageBox::shownAsTyped()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, forTheBox);
+    QCOMPARE(QByteArray::fromStdString(ShownAsTyped(text.toStdString())), forTheBox);
 }
 
 QTEST_APPLESS_MAIN(TestMessageBox)

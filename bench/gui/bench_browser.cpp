@@ -7,6 +7,7 @@
 #include "FMain.h"
 #include "TApplication.h"
 #include "TEmbeddedWB.h"
+#include "TUpdateChecker.h"
 
 #include <benchmark/benchmark.h>
 
@@ -223,6 +224,8 @@ BENCHMARK(BM_FillFieldTwice)->Arg(5000)->UseRealTime()->Unit(benchmark::kMillise
 int main(int argc, char **argv)
 {
     prepareEnvironment();
+    // The update check every window starts must not look the built-in server up.
+    TUpdateChecker::setNetwork({TUpdateChecker::network().baseUrl, THttpClient::NumericResolver()});
     if (argc >= 2 && std::strcmp(argv[1], probeOption) == 0)
         return startupProbe(argc, argv, argc >= 3 && std::strcmp(argv[2], "engine-first") == 0);
 

@@ -13,11 +13,13 @@
 #include "Markup.h"
 #include "ModalDialog.h"
 #include "ScreenPlace.h"
+#include "ScrollBarMirror.h"
 #include "SingleLine.h"
 #include "TBrowserPane.h"
 #include "TDockLayout.h"
 #include "TForumPanel.h"
 #include "TRandom.h"
+#include "TUpdateChecker.h"
 #include "TbsSkinMessage.h"
 #include "WidgetText.h"
 #include "WindowLook.h"
@@ -63,6 +65,8 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     onClick(ui->btnSave, &TfrmMain::btnSaveClick);
     onClick(ui->btnLoad, &TfrmMain::btnLoadClick);
     onClick(ui->btnOptions, &TfrmMain::btnOptionsClick);
+    m_updates = new TUpdateChecker(*this, m_appDir, *msgMain, *ui->btnUpdate);
+    onClick(ui->btnUpdate, &TfrmMain::btnUpdateClick);
 
     frmMain = this;
     FormCreate();
@@ -150,8 +154,10 @@ void TfrmMain::FormResize() { centreBanner(); }
 void TfrmMain::Timer1Timer()
 {
     Timer1->stop();
-    // The silent update check runs from here once the program has one.
+    m_updates->CheckForUpdates(true);
 }
+
+void TfrmMain::btnUpdateClick() { m_updates->CheckForUpdates(false); }
 
 void TfrmMain::btnSaveClick()
 {
@@ -223,13 +229,7 @@ void TfrmMain::fillFormatChooser()
 void TfrmMain::connectBodyScrollBar()
 {
     // The body's own scroll bar is hidden; the one beside it mirrors it.
-    QScrollBar *inner = ui->memBody->verticalScrollBar();
-    QScrollBar *outer = ui->bsSkinScrollBar1;
-    connect(inner, &QScrollBar::rangeChanged, outer, &QScrollBar::setRange);
-    connect(inner, &QScrollBar::valueChanged, outer, &QScrollBar::setValue);
-    connect(outer, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
-    outer->setRange(inner->minimum(), inner->maximum());
-    outer->setPageStep(inner->pageStep());
+    ScrollBarMirror::follow(ui->memBody, ui->bsSkinScrollBar1);
 
     // The selection stays visible when the body loses the focus.
     WindowLook::keepSelectionVisible(ui->memBody);
@@ -277,7 +277,8 @@ void TfrmMain::btnPreviewClick()
     // The subject is set off from the body by LF CR LF CR.
     if (!subject.empty())
         subject += "\n\r\n\r";
-    msgMain->ShowMessageBox(subject + body, TMsgKind::Custom, TMsgButton::OK, 0);
+    // The user checks the links here: every "&" shows as it stands.
+    msgMain->ShowMessageBox(ShownAsTyped(subject + body), TMsgKind::Custom, TMsgButton::OK, 0);
 }
 
 void TfrmMain::btnCopyClick()
@@ -292,7 +293,7 @@ void TfrmMain::connectBrowser()
     // Cookies of the user's logins live beside the data files, like them kept
     // from one run to the next.
     ui->EmbeddedWB1->setStorageDirectory(m_appDir / "BrowserProfile");
-    m_browserPane = std::make_unique<TBrowserPane>(*ui->edtURL, *ui->EmbeddedWB1);
+    m_browserPane = std::make_unique<TBrowserPane>(*ui->edtURL, *ui->EmbeddedWB1, *msgMain);
 
     onClick(ui->bsSkinSpeedButton1, &TfrmMain::bsSkinSpeedButton1Click);
     onClick(ui->bsSkinSpeedButton2, &TfrmMain::bsSkinSpeedButton2Click);
@@ -350,7 +351,7 @@ void TfrmMain::btnUPasteClick()
 
 void TfrmMain::btnWPasteClick()
 {
-    FieldFilling::paste(*ui->EmbeddedWB1, WidgetText::fromWidget(ui->edtPassword->text()));
+    FieldFilling::pastePassword(*ui->EmbeddedWB1, WidgetText::fromWidget(ui->edtPassword->text()));
 }
 
 void TfrmMain::btnAutoInsertClick()

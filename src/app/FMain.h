@@ -16,6 +16,7 @@ class QTimer;
 class TBrowserPane;
 class TForumPanel;
 class TbsSkinMessage;
+class TUpdateChecker;
 
 namespace Ui {
 class TfrmMain;
@@ -66,6 +67,7 @@ private:
     void FormResize();
     void FormDestroy();
     void Timer1Timer();
+    void btnUpdateClick();
     void btnSaveClick();
     void btnLoadClick();
     void btnOptionsClick();
@@ -119,6 +121,7 @@ private:
     TBrandingState m_branding;
     std::unique_ptr<TBrowserPane> m_browserPane;
     std::unique_ptr<TForumPanel> m_forumPanel;
+    TUpdateChecker *m_updates = nullptr;
     QTimer *Timer1 = nullptr;
     TbsSkinMessage *msgMain = nullptr;
     bool m_placed = false;

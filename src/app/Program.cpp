@@ -8,6 +8,7 @@
 #include "TerminationSignals.h"
 #include "UForums.h"
 #include "Version.h"
+#include "WritablePlaces.h"
 
 #include <QDir>
 
@@ -26,7 +27,7 @@ std::filesystem::path startedFrom(const char *argv0)
     const std::string_view started = argv0 ? argv0 : "";
     if (started.find('/') != std::string_view::npos)
         return std::filesystem::absolute(started).lexically_normal().parent_path();
-    return QDir(QCoreApplication::applicationDirPath()).filesystemAbsolutePath();
+    return WritablePlaces::executableDirectory();
 }
 
 void bringToFront(QWidget &window)
@@ -46,15 +47,17 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 
+    // Every data file lives beside the executable. The caches' place is set
+    // before the libraries start.
+    if (appDir.empty())
+        appDir = startedFrom(argc > 0 ? argv[0] : nullptr);
+    WritablePlaces::keepCachesIn(appDir);
+
     TApplication::prepare();
     TApplication app(argc, argv);
     // Made before the window and gone after it, so that a signal during the
     // window's end cannot cut that end short.
     TerminationSignals termination;
-
-    // Every data file lives beside the executable.
-    if (appDir.empty())
-        appDir = startedFrom(argc > 0 ? argv[0] : nullptr);
 
     SingleInstance instance(appDir);
     if (!instance.acquire()) {

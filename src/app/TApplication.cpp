@@ -3,6 +3,7 @@
 #include "ErrorHandler.h"
 
 #include <QFont>
+#include <QIcon>
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -11,6 +12,16 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(8);
     setFont(font);
+
+    // The program's own icon in every size it is drawn in, until a branding
+    // file names another; the desktop file's name lets the task bar match the
+    // windows to the menu entry.
+    Q_INIT_RESOURCE(icons);
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/app/postwright-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
+    setDesktopFileName(QStringLiteral("postwright"));
 }
 
 void TApplication::prepare() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }

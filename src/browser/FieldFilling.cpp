@@ -1,7 +1,10 @@
 #include "FieldFilling.h"
 
 #include "Clipboard.h"
+#include "ErrorHandler.h"
 #include "TEmbeddedWB.h"
+
+#include <QPointer>
 
 namespace FieldFilling {
 
@@ -11,11 +14,24 @@ void paste(TEmbeddedWB &browser, const std::string &text)
     browser.PasteIntoPage();
 }
 
+void pastePassword(TEmbeddedWB &browser, const std::string &password)
+{
+    Clipboard::setSecretText(password);
+    browser.PasteIntoPage();
+}
+
 void autoInsert(TEmbeddedWB &browser, const std::string &subject, const std::string &body)
 {
     // One visit to the page for both walks; the subject's walk still runs
     // first, and an error reaching the forms there leaves the body undone.
-    browser.FillFields({{"subject", subject}, {"body", body}});
+    // The window goes on meanwhile: a page with a great many fields may take
+    // a while to begin, and a failure is reported when the page answers.
+    const QPointer<TEmbeddedWB> alive(&browser);
+    browser.FillFieldsLater({{"subject", subject}, {"body", body}},
+                            [alive](const TEmbeddedWB::FillAnswer &answer) {
+                                if (alive)
+                                    ErrorHandler::run([&] { TEmbeddedWB::checkAnswer(answer); });
+                            });
 }
 
 } // namespace FieldFilling

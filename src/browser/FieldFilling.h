@@ -12,8 +12,13 @@ namespace FieldFilling {
 // page's caret.
 void paste(TEmbeddedWB &browser, const std::string &text);
 
+// The password's paste button: as paste, with the text on the clipboard as a
+// secret that clipboard managers pass over and that goes after a while.
+void pastePassword(TEmbeddedWB &browser, const std::string &password);
+
 // "Auto Insert": subject into every field named "subject", then body into every
-// field named "body", of the page's forms. Shows nothing either way.
+// field named "body", of the page's forms. Returns at once; shows nothing when
+// the fill succeeds, and reports a page that could not be filled.
 void autoInsert(TEmbeddedWB &browser, const std::string &subject, const std::string &body);
 
 } // namespace FieldFilling

@@ -24,7 +24,7 @@ QString jsonString(const QString &text)
     return out;
 }
 
-QString fillFields(const QList<QPair<QString, QString>> &fields)
+QString fillFields(const QList<QPair<QString, QString>> &fields, qint64 deadline)
 {
     QString data = QStringLiteral("[");
     for (qsizetype k = 0; k < fields.size(); ++k) {
@@ -39,8 +39,10 @@ QString fillFields(const QList<QPair<QString, QString>> &fields)
     // control named "elements" or "length", or an element named "forms", would
     // otherwise stand in for the property of that name.
     static const QString walk = QStringLiteral(R"JS(
-(function (fields) {
+(function (fields, deadline) {
     'use strict';
+    if (Date.now() >= deadline)
+        return { late: true };
     function getter(proto, name) {
         var d = Object.getOwnPropertyDescriptor(proto, name);
         return function (o) { return d && d.get ? d.get.call(o) : o[name]; };
@@ -85,7 +87,8 @@ QString fillFields(const QList<QPair<QString, QString>> &fields)
     return { results: results, error: null };
 })
 )JS");
-    return walk + QLatin1Char('(') + data + QStringLiteral(");");
+    return walk + QLatin1Char('(') + data + QLatin1Char(',') + QString::number(deadline) +
+           QStringLiteral(");");
 }
 
 } // namespace PageScript

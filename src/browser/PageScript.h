@@ -20,6 +20,10 @@ QString jsonString(const QString &text);
 // an object: "results", one boolean per pair (true when an element was set),
 // and "error", the text of an error that kept the walk from the document's
 // forms, which leaves the later pairs out; null when there was none.
-QString fillFields(const QList<QPair<QString, QString>> &fields);
+//
+// deadline is a time in milliseconds since 1970 (the page's Date.now()). A
+// script that gets to run only then or after touches nothing and answers
+// { late: true }: the browser has given up on it by then.
+QString fillFields(const QList<QPair<QString, QString>> &fields, qint64 deadline);
 
 } // namespace PageScript

@@ -1,12 +1,14 @@
 #include "TBrowserPane.h"
 
 #include "TEmbeddedWB.h"
+#include "TbsSkinMessage.h"
 #include "WidgetText.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 
-TBrowserPane::TBrowserPane(QLineEdit &address, TEmbeddedWB &browser) : m_address(address), m_browser(browser)
+TBrowserPane::TBrowserPane(QLineEdit &address, TEmbeddedWB &browser, TbsSkinMessage &messages)
+    : m_address(address), m_browser(browser), m_messages(messages)
 {
 }
 
@@ -31,6 +33,16 @@ void TBrowserPane::forward()
 void TBrowserPane::refresh()
 {
     stopIfBusy();
+    // Reloading such a page sends the form again: on a forum, the same post
+    // a second time.
+    if (m_browser.ShowsFormAnswer()) {
+        const int answer = m_messages.ShowMessageBox(
+            "The page shown is the answer to a form you sent. Refreshing it sends the form again, "
+            "so your post may appear twice.\n\nSend the form again?",
+            TMsgKind::Confirmation, TMsgButton::OK | TMsgButton::Cancel, 0);
+        if (answer != 1)
+            return;
+    }
     m_browser.Refresh();
 }
 

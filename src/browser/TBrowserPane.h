@@ -5,17 +5,21 @@
 class QKeyEvent;
 class QLineEdit;
 class TEmbeddedWB;
+class TbsSkinMessage;
 
 // The browser pane's commands: the address box with "Go!", and Back, Forward,
 // Refresh and Stop over the embedded browser. Nothing the browser does changes
 // the address box; only the user and the forum list write into it.
 class TBrowserPane {
 public:
-    TBrowserPane(QLineEdit &address, TEmbeddedWB &browser);
+    // Questions go to the user through messages.
+    TBrowserPane(QLineEdit &address, TEmbeddedWB &browser, TbsSkinMessage &messages);
 
     // Each stops a page that is still loading first.
     void back();
     void forward();
+    // A page that answers a form sent with POST reloads only when the user
+    // agrees to send the form again.
     void refresh();
     void stop();
     // Opens the address box's text as it stands, whatever is loading.
@@ -31,4 +35,5 @@ private:
 
     QLineEdit &m_address;
     TEmbeddedWB &m_browser;
+    TbsSkinMessage &m_messages;
 };

@@ -6,56 +6,75 @@
 #include "WidgetText.h"
 
 #include <QAuthenticator>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
+#include <QQuickWidget>
 #include <QRegularExpression>
-#include <QTimer>
 #include <QWebEngineHistory>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 
 #include <memory>
+#include <optional>
 #include <system_error>
 
 namespace {
 
-// How long an operation waits for the page to answer before it gives up. The
-// field walk takes milliseconds even on very large pages.
-constexpr int pageAnswerTimeoutMs = 10000;
+// Sets an environment variable for as long as it lives, then restores it.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char *name, const QString &value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~ScopedEnvironment()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    ScopedEnvironment(const ScopedEnvironment &) = delete;
+    ScopedEnvironment &operator=(const ScopedEnvironment &) = delete;
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+const char *const noAnswer = "The page shown in the browser did not answer.";
 
 std::string quoted(const QString &text)
 {
     return '"' + WidgetText::fromWidget(text) + '"';
 }
 
-// Runs script in the browser's own script world of the page and waits for its
-// result. Input events wait meanwhile, so no handler of the user's runs in the
-// middle of the caller.
-QVariant runInPage(QWebEnginePage *page, const QString &script)
+TEmbeddedWB::FillAnswer readAnswer(const QVariant &value, std::size_t pairs)
 {
-    struct Answer {
-        bool done = false;
-        QVariant value;
-    };
-    auto answer = std::make_shared<Answer>();
-    QEventLoop loop;
-    QPointer<QEventLoop> waiting(&loop);
-    page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [answer, waiting](const QVariant &value) {
-        answer->done = true;
-        answer->value = value;
-        if (waiting)
-            waiting->quit();
-    });
-    if (!answer->done) {
-        QTimer::singleShot(pageAnswerTimeoutMs, &loop, &QEventLoop::quit);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    TEmbeddedWB::FillAnswer answer;
+    answer.set.assign(pairs, false);
+    const QVariantMap map = value.toMap();
+    // No answer at all: the page went away before the walk could run.
+    if (!value.isValid() || map.value(QStringLiteral("late")).toBool()) {
+        answer.failure = noAnswer;
+        return answer;
     }
-    if (!answer->done || !answer->value.isValid())
-        throw EError("The page shown in the browser did not answer.");
-    return answer->value;
+    const QVariantList set = map.value(QStringLiteral("results")).toList();
+    for (qsizetype k = 0; k < set.size() && std::size_t(k) < pairs; ++k)
+        answer.set[std::size_t(k)] = set[k].toBool();
+    const QVariant error = map.value(QStringLiteral("error"));
+    if (!error.isNull())
+        answer.failure = "Cannot reach the forms of the page: " + WidgetText::fromWidget(error.toString());
+    return answer;
 }
 
 void applyPageSettings(QWebEngineSettings *settings)
@@ -68,6 +87,24 @@ void applyPageSettings(QWebEngineSettings *settings)
 
 } // namespace
 
+// Notes the method of each request for a page of the main frame, redirects
+// included, so that the browser knows how the page shown was got.
+class TEmbeddedWB::RequestWatch : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        if (info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
+            return;
+        lastUrl = info.requestUrl();
+        lastMethod = info.requestMethod();
+    }
+
+    QUrl lastUrl;
+    QByteArray lastMethod;
+};
+
 TEmbeddedWB::TEmbeddedWB(QWidget *parent) : QWebEngineView(parent)
 {
     // A view that is shown starts the engine with a page of its own. Hidden
@@ -78,6 +115,16 @@ TEmbeddedWB::TEmbeddedWB(QWidget *parent) : QWebEngineView(parent)
     QSizePolicy policy = sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     setSizePolicy(policy);
+
+    // The engine draws pages through a Qt Quick widget. Where that takes an
+    // OpenGL surface, a window already shown with another kind would be torn
+    // down and made again when the first page comes: a new native window that
+    // has lost the keyboard focus. A widget of the same kind, never shown,
+    // gives the window that surface from the start; the engine still starts
+    // only with the first page.
+    auto *surface = new QQuickWidget(this);
+    surface->setObjectName(QStringLiteral("renderSurface"));
+    surface->hide();
 }
 
 TEmbeddedWB::~TEmbeddedWB()
@@ -119,7 +166,13 @@ void TEmbeddedWB::startEngine()
         if (ec)
             throw EFileError("Cannot create folder", m_storageDir, ec.message());
         const QString path = QDir(m_storageDir).absolutePath();
-        m_profile = new QWebEngineProfile(QStringLiteral("Postwright"), this);
+        {
+            // A new profile writes its first settings below the user's data
+            // folder before it can be given a folder of its own: it writes
+            // them inside ours instead.
+            const ScopedEnvironment dataHome("XDG_DATA_HOME", QDir(m_storageDir / "Defaults").absolutePath());
+            m_profile = new QWebEngineProfile(QStringLiteral("Postwright"), this);
+        }
         m_profile->setPersistentStoragePath(path);
         m_profile->setCachePath(path);
         // Pages are kept in memory only: the folder holds what has to outlast
@@ -136,6 +189,13 @@ void TEmbeddedWB::startEngine()
     applyPageSettings(m_page->settings());
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_busy = true; });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this] { m_busy = false; });
+    watchRequests();
+    // A link or form that asks for a new window opens here, in place of the
+    // page shown: the user's posting stays in this one browser.
+    connect(m_page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest &request) {
+        if (request.isUserInitiated())
+            m_page->load(request.requestedUrl());
+    });
     connect(m_page, &QWebEnginePage::authenticationRequired, this,
             [this](const QUrl &url, QAuthenticator *authenticator) {
                 askForLogin(authenticator, url.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemovePath |
@@ -150,6 +210,20 @@ void TEmbeddedWB::startEngine()
         m_hiddenUntilStarted = false;
         setVisible(true);
     }
+}
+
+void TEmbeddedWB::watchRequests()
+{
+    m_requests = new RequestWatch(this);
+    m_page->setUrlRequestInterceptor(m_requests);
+    // The page shown is a form's answer when the last request for the main
+    // frame, after any redirect, was a POST for the address now shown.
+    connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl &url) {
+        m_showsFormAnswer = m_requests->lastMethod == "POST" && m_requests->lastUrl == url;
+    });
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this] {
+        m_showsFormAnswer = m_requests->lastMethod == "POST" && m_requests->lastUrl == m_page->url();
+    });
 }
 
 void TEmbeddedWB::askForLogin(QAuthenticator *authenticator, const QString &site)
@@ -241,22 +315,52 @@ bool TEmbeddedWB::FillField(const std::string &name, const std::string &value)
 
 std::vector<bool> TEmbeddedWB::FillFields(const std::vector<FieldValue> &fields)
 {
-    std::vector<bool> results(fields.size(), false);
     // No engine yet means no page has ever been shown.
     if (!m_page || fields.empty())
-        return results;
+        return std::vector<bool>(fields.size(), false);
 
+    // The caller needs the result before it goes on; input events wait, so
+    // that no handler of the user's runs in the middle of the caller.
+    auto result = std::make_shared<std::optional<FillAnswer>>();
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    FillFieldsLater(fields, [result, waiting](const FillAnswer &answer) {
+        *result = answer;
+        if (waiting)
+            waiting->quit();
+    });
+    // A page whose process ends never answers.
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, &loop, &QEventLoop::quit);
+    if (!*result)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!*result)
+        throw EError(noAnswer);
+    checkAnswer(**result);
+    return (*result)->set;
+}
+
+void TEmbeddedWB::FillFieldsLater(const std::vector<FieldValue> &fields, FillDone done)
+{
+    if (!m_page || fields.empty()) {
+        done(FillAnswer{std::vector<bool>(fields.size(), false), {}});
+        return;
+    }
     QList<QPair<QString, QString>> texts;
     texts.reserve(qsizetype(fields.size()));
     for (const auto &[name, value] : fields)
         texts.append({WidgetText::toWidget(name), WidgetText::toWidget(value)});
 
-    const QVariantMap answer = runInPage(m_page, PageScript::fillFields(texts)).toMap();
-    const QVariantList set = answer.value(QStringLiteral("results")).toList();
-    for (qsizetype k = 0; k < set.size() && std::size_t(k) < results.size(); ++k)
-        results[std::size_t(k)] = set[k].toBool();
-    const QVariant error = answer.value(QStringLiteral("error"));
-    if (!error.isNull())
-        throw EError("Cannot reach the forms of the page: " + WidgetText::fromWidget(error.toString()));
-    return results;
+    // The page itself decides whether it is too late: a walk that begins after
+    // the deadline touches nothing, so a fill reported as failed stays undone.
+    const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + qint64(m_answerTimeout.count());
+    const std::size_t pairs = fields.size();
+    m_page->runJavaScript(
+        PageScript::fillFields(texts, deadline), QWebEngineScript::ApplicationWorld,
+        [done = std::move(done), pairs](const QVariant &value) { done(readAnswer(value, pairs)); });
+}
+
+void TEmbeddedWB::checkAnswer(const FillAnswer &answer)
+{
+    if (!answer.failure.empty())
+        throw EError(answer.failure);
 }

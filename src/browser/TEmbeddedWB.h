@@ -3,7 +3,9 @@
 #include <QUrl>
 #include <QWebEngineView>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,6 +56,28 @@ public:
     // and leaves the later pairs undone.
     std::vector<bool> FillFields(const std::vector<FieldValue> &fields);
 
+    // What became of a fill: set holds one entry per pair; failure is empty
+    // when the page answered in time, else the error's text. A fill that
+    // failed has changed nothing in the page, and never will.
+    struct FillAnswer {
+        std::vector<bool> set;
+        std::string failure;
+    };
+    using FillDone = std::function<void(const FillAnswer &)>;
+    // Starts FillFields' walk and returns at once; done gets the answer on
+    // the window's thread. The window goes on taking input meanwhile.
+    void FillFieldsLater(const std::vector<FieldValue> &fields, FillDone done);
+    // Raises EError with the answer's failure, if it has one.
+    static void checkAnswer(const FillAnswer &answer);
+
+    // How long the page may take to begin a fill: 10 seconds. A page that
+    // begins later is left as it is and the fill is reported as failed.
+    void setPageAnswerTimeout(std::chrono::milliseconds timeout) { m_answerTimeout = timeout; }
+
+    // True when the page shown is the answer to a form sent with POST, so that
+    // reloading it would send the form again.
+    bool ShowsFormAnswer() const { return m_showsFormAnswer; }
+
     // The token after the engine's own user agent that names this browser.
     static QString UserAgent();
     // What Navigate opens for an address typed by the user; raises EError when
@@ -65,10 +89,16 @@ protected:
 
 private:
     void askForLogin(QAuthenticator *authenticator, const QString &site);
+    void watchRequests();
+
+    class RequestWatch;
 
     std::filesystem::path m_storageDir;
     QWebEngineProfile *m_profile = nullptr;
     QWebEnginePage *m_page = nullptr;
+    RequestWatch *m_requests = nullptr;
     bool m_hiddenUntilStarted = false;
     bool m_busy = false;
+    bool m_showsFormAnswer = false;
+    std::chrono::milliseconds m_answerTimeout{10000};
 };

@@ -16,6 +16,7 @@ TForumPanel::TForumPanel(TForums &forums, QListWidget &list, QLineEdit &username
       m_pane(pane)
 {
     ListBox::keepSelectionOnEmptySpace(&m_list);
+    ListBox::keepExactlyOneSelected(&m_list);
 }
 
 void TForumPanel::addCurrentUrl()

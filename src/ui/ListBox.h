@@ -12,6 +12,10 @@ namespace ListBox {
 // also those on the empty space, which go no further.
 void keepSelectionOnEmptySpace(QListWidget *list);
 
+// Once a row is selected, one row stays selected: Ctrl with a click or with the
+// keys that select rows acts as the plain click or key does.
+void keepExactlyOneSelected(QListWidget *list);
+
 // The selected row, or -1 when none is.
 int selectedRow(const QListWidget *list);
 

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 
 #include <climits>
@@ -66,6 +68,16 @@ QRect toRect(const TBoxRect &r)
     return QRect(r.left, r.top, r.width, r.height);
 }
 
+// The height the window's frame adds to its client area: as the owner's frame
+// shows it, or the style's title bar before any window is framed.
+int frameHeight(const QWidget *dialog)
+{
+    const QWidget *owner = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+    if (owner && owner->isVisible())
+        return std::max(0, owner->frameGeometry().height() - owner->geometry().height());
+    return dialog->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, dialog);
+}
+
 } // namespace
 
 TMessageDialog::TMessageDialog(const std::string &text, TMsgKind kind, TMsgButtons buttons, int helpContext,
@@ -89,9 +101,28 @@ TMessageDialog::TMessageDialog(const std::string &text, TMsgKind kind, TMsgButto
     measures.frameMinWidth = look.frameMinWidth;
     const QScreen *screen = ScreenPlace::screenOf(this);
     measures.workAreaWidth = screen ? screen->availableGeometry().width() : INT_MAX;
+    if (screen)
+        measures.workAreaClientHeight = screen->availableGeometry().height() - frameHeight(this);
+    measures.scrollBarWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     m_plan = MessageBoxGeometry(measures);
 
-    label->setGeometry(toRect(m_plan.label));
+    if (m_plan.textScrolls) {
+        // Too tall for the screen: the text scrolls in a view of its own, so
+        // the title and the buttons stay within reach.
+        auto *view = new QScrollArea(this);
+        view->setObjectName(QStringLiteral("MessageView"));
+        view->setFrameShape(QFrame::NoFrame);
+        view->setFocusPolicy(Qt::NoFocus);
+        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        view->setBackgroundRole(QPalette::Window);
+        view->setGeometry(toRect(m_plan.textView));
+        label->resize(m_plan.label.width, m_plan.label.height);
+        view->setWidget(label);
+        m_view = view;
+    } else {
+        label->setGeometry(toRect(m_plan.label));
+    }
     addIcon(kind);
     for (const TMessageBoxButtonPlace &place : m_plan.buttons)
         addButton(place, look.buttonFont);
@@ -150,6 +181,22 @@ void TMessageDialog::keyPressEvent(QKeyEvent *event)
             m_cancel->click();
         event->accept();
         return;
+    }
+    // A text that scrolls answers the paging keys; the buttons keep the focus.
+    if (m_view) {
+        QScrollBar *bar = m_view->verticalScrollBar();
+        const std::pair<int, QAbstractSlider::SliderAction> keys[] = {
+            {Qt::Key_PageUp, QAbstractSlider::SliderPageStepSub},
+            {Qt::Key_PageDown, QAbstractSlider::SliderPageStepAdd},
+            {Qt::Key_Home, QAbstractSlider::SliderToMinimum},
+            {Qt::Key_End, QAbstractSlider::SliderToMaximum},
+        };
+        for (const auto &[key, action] : keys)
+            if (event->key() == key) {
+                bar->triggerAction(action);
+                event->accept();
+                return;
+            }
     }
     // Enter presses the default button, or the button that has the focus.
     QDialog::keyPressEvent(event);

@@ -8,6 +8,7 @@
 #include <string>
 
 class QPushButton;
+class QScrollArea;
 
 // The window of one message box: the text in a label named "Message", the
 // kind's icon in a picture named "Image", and a row of buttons named after
@@ -58,5 +59,7 @@ private:
     int m_helpContext = 0;
     QPushButton *m_default = nullptr;
     QPushButton *m_cancel = nullptr;
+    // The view the text scrolls in when it is too tall for the screen.
+    QScrollArea *m_view = nullptr;
     bool m_placed = false;
 };

@@ -2,10 +2,18 @@
 
 #include "ErrorHandler.h"
 #include "TApplication.h"
+#include "TUpdateChecker.h"
 
 #include <QPushButton>
 #include <QStringList>
 #include <QTest>
+
+// The update check that every main window starts by itself must not look the
+// built-in update server up: tests resolve numeric addresses only.
+inline void keepUpdateChecksLocal()
+{
+    TUpdateChecker::setNetwork({TUpdateChecker::network().baseUrl, THttpClient::NumericResolver()});
+}
 
 // Runs a window test under the program's own application object, so errors
 // escaping a handler reach the general error handling as in the program.
@@ -15,6 +23,7 @@
         TApplication::prepare();                                                                            \
         TApplication app(argc, argv);                                                                       \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                            \
+        keepUpdateChecksLocal();                                                                            \
         TestObject tc;                                                                                      \
         QTEST_SET_MAIN_SOURCE_PATH                                                                          \
         return QTest::qExec(&tc, argc, argv);                                                               \

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <utility>
 
 // A small HTTP server on 127.0.0.1 for the browser tests. It serves the fixture
 // pages under tests/data/pages, answers paths the test routes itself, can hold
@@ -23,6 +24,7 @@ public:
         QByteArray method;
         QByteArray path;                       // with the query
         QHash<QByteArray, QByteArray> headers; // names in lower case
+        QByteArray body;
     };
     struct Response {
         int status = 200;
@@ -61,7 +63,23 @@ public:
         route(path, [](const Request &) { return std::nullopt; });
     }
 
+    // Answers every request held back so far.
+    void answerHeld(const Response &response)
+    {
+        const QList<QPointer<QTcpSocket>> held = std::exchange(m_held, {});
+        for (const QPointer<QTcpSocket> &s : held)
+            if (s)
+                send(s, response);
+    }
+
     const QList<Request> &requests() const { return m_requests; }
+    int requestsFor(const QByteArray &method, const QByteArray &path) const
+    {
+        int n = 0;
+        for (const Request &r : m_requests)
+            n += r.method == method && r.path == path;
+        return n;
+    }
     int requestsFor(const QByteArray &path) const
     {
         int n = 0;
@@ -95,9 +113,6 @@ private:
         if (end < 0)
             return;
         const QList<QByteArray> lines = buffer.left(end).split('\n');
-        m_buffers.remove(socket);
-        disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
-
         Request request;
         const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
         request.method = first.value(0);
@@ -108,6 +123,13 @@ private:
                 request.headers.insert(lines[i].left(colon).trimmed().toLower(),
                                        lines[i].mid(colon + 1).trimmed());
         }
+        // A form's data follows the headers; it is read whole before the answer.
+        const qsizetype length = request.headers.value("content-length").toLongLong();
+        if (buffer.size() < end + 4 + length)
+            return;
+        request.body = buffer.mid(end + 4, length);
+        m_buffers.remove(socket);
+        disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
         m_requests << request;
 
         std::optional<Response> response = answer(request);
@@ -115,8 +137,14 @@ private:
             m_held << socket;
             return;
         }
+        send(socket, *response);
+    }
+
+    static void send(QTcpSocket *socket, const Response &r)
+    {
+        const Response *response = &r;
         static const std::map<int, QByteArray> reasons = {
-            {200, "OK"}, {302, "Found"}, {401, "Unauthorized"}, {404, "Not Found"}};
+            {200, "OK"}, {302, "Found"}, {303, "See Other"}, {401, "Unauthorized"}, {404, "Not Found"}};
         QByteArray out = "HTTP/1.1 " + QByteArray::number(response->status) + ' ' +
                          reasons.at(response->status) + "\r\nContent-Type: " + response->contentType +
                          "\r\nContent-Length: " + QByteArray::number(response->body.size()) +

@@ -3,6 +3,7 @@
 #include "BrowserTestUtil.h"
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
+#include "MessageBoxAnswers.h"
 #include "TestHttpServer.h"
 
 #include <QLineEdit>
@@ -44,6 +45,9 @@ private slots:
     void backWhileLoadingStopsThenGoesBack();
     void followingLinksLeavesTheAddressBox();
     void refreshLoadsAgain();
+    void refreshAfterAPostAsksFirst_data();
+    void refreshAfterAPostAsksFirst();
+    void newWindowLinksOpenInPlace();
 };
 
 void TestBrowserPane::goAndEnterOpenTheAddress_data()
@@ -213,6 +217,120 @@ void TestBrowserPane::refreshLoadsAgain()
     click(f, refresh);
     QTRY_COMPARE(server.requestsFor("/page_a.html"), 2);
     QVERIFY(f.loads("Page A"));
+    QVERIFY(errors.details.isEmpty());
+}
+
+// A forum's post form, sent with POST or GET, and the server's answer, which
+// counts the forms it got.
+void TestBrowserPane::refreshAfterAPostAsksFirst_data()
+{
+    QTest::addColumn<QByteArray>("method");
+    QTest::addColumn<bool>("redirected"); // answered by a redirect to a page got by GET
+    QTest::addColumn<int>("answer");      // the user's answer to a question, if one comes
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<int>("sent");        // forms the server got in the end
+
+    QTest::newRow("POST, OK sends again") << QByteArray("post") << false << 1 << true << 2;
+    QTest::newRow("POST, Cancel leaves the page") << QByteArray("post") << false << 2 << true << 1;
+    QTest::newRow("GET reloads without a question") << QByteArray("get") << false << 2 << false << 2;
+    QTest::newRow("POST answered by a redirect") << QByteArray("post") << true << 2 << false << 1;
+}
+
+void TestBrowserPane::refreshAfterAPostAsksFirst()
+{
+    QFETCH(QByteArray, method);
+    QFETCH(bool, redirected);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    QFETCH(int, sent);
+
+    TestHttpServer server;
+    int forms = 0;
+    server.route("/form", [&](const TestHttpServer::Request &) {
+        return TestHttpServer::Response{200, "<html><head><title>Form</title></head><body><form method=" + method +
+                                                 " action=/send><input name=msg value='hello &amp; bye'>"
+                                                 "<input type=submit id=send value=Send></form></body></html>"};
+    });
+    server.route("/send", [&](const TestHttpServer::Request &r) {
+        if (r.method == "POST" && r.body != "msg=hello+%26+bye")
+            return TestHttpServer::Response{404, "<html><head><title>Bad form</title></head></html>"};
+        ++forms;
+        if (redirected)
+            return TestHttpServer::Response{303, "", "text/html", {{"Location", "/thread"}}};
+        return TestHttpServer::Response{
+            200, "<html><head><title>Sent " + QByteArray::number(forms) + "</title></head></html>"};
+    });
+    server.route("/thread", [&](const TestHttpServer::Request &) {
+        return TestHttpServer::Response{200, "<html><head><title>Thread</title></head></html>"};
+    });
+
+    MainWindowFixture f;
+    ReportedErrors errors;
+    AnsweredMessageBoxes boxes;
+    boxes.answers = {answer};
+    typeAddress(f, server.address("/form"));
+    click(f, "bsSkinButton2");
+    QVERIFY(f.loads("Form"));
+    BrowserTestUtil::clickAt(f.browser(), BrowserTestUtil::centreOf(f.browser(), "#send"));
+    const QString shown = redirected ? QStringLiteral("Thread") : QStringLiteral("Sent 1");
+    QVERIFY(f.loads(shown));
+    QCOMPARE(forms, 1);
+    const qsizetype before = server.requests().size();
+
+    click(f, refresh);
+    QCOMPARE(boxes.calls.size(), std::size_t(asked ? 1 : 0));
+    if (asked) {
+        const TMessageBoxCall &call = boxes.calls.front();
+        QVERIFY(call.kind == TMsgKind::Confirmation);
+        QVERIFY(call.buttons == (TMsgButton::OK | TMsgButton::Cancel));
+        QVERIFY2(QByteArray::fromStdString(call.text).contains("twice"), call.text.c_str());
+    }
+    if (sent > 1) {
+        QTRY_COMPARE(forms, sent);
+        QVERIFY(f.loads(QStringLiteral("Sent %1").arg(sent)));
+    } else if (redirected) {
+        // The page got by GET reloads by itself, and nothing is sent.
+        QTRY_COMPARE(server.requestsFor("/thread"), 2);
+        QVERIFY(f.loads(shown));
+    } else {
+        // Nothing was sent: the page is left as it was, not even reloaded.
+        QVERIFY(!f.browser()->Busy());
+        QCOMPARE(f.browser()->title(), shown);
+        QCOMPARE(server.requests().size(), before);
+    }
+    QCOMPARE(forms, sent);
+    QCOMPARE(server.requestsFor("POST", "/send"), method == "post" ? sent : 0);
+    QVERIFY(errors.details.isEmpty());
+}
+
+// Links that ask for a new window open in the browser itself.
+void TestBrowserPane::newWindowLinksOpenInPlace()
+{
+    TestHttpServer server;
+    server.route("/links", [](const TestHttpServer::Request &) {
+        return TestHttpServer::Response{200, "<html><head><title>Links</title></head><body>"
+                                             "<a id=blank target=_blank href=/page_b.html>new window</a><br>"
+                                             "<a id=named target=other href=/page_a.html>named window</a>"
+                                             "</body></html>"};
+    });
+    MainWindowFixture f;
+    ReportedErrors errors;
+    typeAddress(f, server.address("/links"));
+    click(f, "bsSkinButton2");
+    QVERIFY(f.loads("Links"));
+    BrowserTestUtil::clickAt(f.browser(), BrowserTestUtil::centreOf(f.browser(), "#blank"));
+    QVERIFY(f.loads("Page B"));
+    QCOMPARE(f.browser()->url(), server.url("/page_b.html"));
+    QCOMPARE(server.requestsFor("/page_b.html"), 1);
+    // The page it replaced is one step back.
+    click(f, back);
+    QVERIFY(f.loads("Links"));
+    BrowserTestUtil::clickAt(f.browser(), BrowserTestUtil::centreOf(f.browser(), "#named"));
+    QVERIFY(f.loads("Page A"));
+    QCOMPARE(server.requestsFor("/page_a.html"), 1);
+    // No other window of the program opened.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QCOMPARE(std::count_if(windows.begin(), windows.end(), [](QWidget *w) { return w->isVisible(); }), 1);
     QVERIFY(errors.details.isEmpty());
 }
 

@@ -1,5 +1,6 @@
 // Putting the message into the page: the four paste buttons and "Auto Insert".
 #include "BrowserTestUtil.h"
+#include "Clipboard.h"
 #include "Errors.h"
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
@@ -61,11 +62,14 @@ private slots:
     void fillFieldResult_data();
     void fillFieldResult();
     void autoInsertWithNoPage();
+    void autoInsertLeavesTheWindowFree();
+    void lateFillChangesNothing();
     void valuesArriveAsData_data();
     void valuesArriveAsData();
     void pasteButtons_data();
     void pasteButtons();
     void emptyPasteEmptiesTheClipboard();
+    void pastedPasswordLeavesTheClipboard();
 };
 
 void TestFieldFilling::autoInsert_data()
@@ -150,7 +154,8 @@ void TestFieldFilling::autoInsert()
     f.control<QPlainTextEdit>("memBody")->setPlainText(body);
 
     QTest::mouseClick(f.control("btnAutoInsert"), Qt::LeftButton);
-    // The fields are set by the time the click returns.
+    // The fill reaches the page before the test's reads do: the page runs
+    // scripts in the order they come.
     for (const auto &[expression, expected] : checks)
         QCOMPARE(BrowserTestUtil::evaluate(f.browser(), expression).toString(), expected);
     QVERIFY(errors.details.isEmpty());
@@ -199,6 +204,92 @@ void TestFieldFilling::autoInsertWithNoPage()
     QVERIFY(errors.details.isEmpty());
     QVERIFY(!f.browser()->FillField("subject", "Hello"));
     QVERIFY(f.browser()->url().isEmpty());
+}
+
+namespace {
+
+// Keeps the page's one thread at work until the server answers "/busy": a
+// page with a great many fields keeps it busy the same way.
+void keepThePageBusy(MainWindowFixture &f, TestHttpServer &server)
+{
+    server.hold("/busy");
+    f.browser()->page()->runJavaScript(QStringLiteral("var x = new XMLHttpRequest(); x.open('GET', '/busy', false); "
+                                                      "x.send(); 'done';"),
+                                       QWebEngineScript::UserWorld);
+    if (!QTest::qWaitFor([&] { return server.heldOpen() == 1; }, 15000))
+        qFatal("the page did not ask for /busy");
+}
+
+} // namespace
+
+void TestFieldFilling::autoInsertLeavesTheWindowFree()
+{
+    MainWindowFixture &f = *shared;
+    ReportedErrors errors;
+    open(f, server, "/two_forms.html", "Two forms");
+    f.control<QLineEdit>("edtSubject")->setText("Free");
+    f.control<QPlainTextEdit>("memBody")->setPlainText("Body");
+    keepThePageBusy(f, server);
+
+    // The click returns while the page is still at work, and the window
+    // takes the user's typing meanwhile.
+    QTest::mouseClick(f.control("btnAutoInsert"), Qt::LeftButton);
+    QCOMPARE(server.heldOpen(), 1);
+    QVERIFY(errors.details.isEmpty());
+    auto *body = f.control<QPlainTextEdit>("memBody");
+    QTest::keyClick(body, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(body, " typed");
+    QCOMPARE(body->toPlainText(), QStringLiteral("Body typed"));
+    struct PaintSpy : QObject {
+        bool painted = false;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            painted = painted || e->type() == QEvent::Paint;
+            return false;
+        }
+    } spy;
+    f.control("edtSubject")->installEventFilter(&spy);
+    f.control("edtSubject")->update();
+    QTRY_VERIFY(spy.painted);
+    f.control("edtSubject")->removeEventFilter(&spy);
+    QCOMPARE(server.heldOpen(), 1);
+
+    // Once the page is free the fill completes, with what the editor held
+    // at the click.
+    server.answerHeld({200, "ok", "text/plain"});
+    QTRY_COMPARE(BrowserTestUtil::valueOf(f.browser(), "#second [name=subject]"), QStringLiteral("Free"));
+    QCOMPARE(BrowserTestUtil::valueOf(f.browser(), "#first [name=subject]"), QStringLiteral("Free"));
+    QCOMPARE(BrowserTestUtil::valueOf(f.browser(), "#first [name=body]"), QStringLiteral("Body"));
+    QVERIFY(errors.details.isEmpty());
+}
+
+// A fill the page begins only after the browser gave up on it is reported
+// once, and changes nothing in the page.
+void TestFieldFilling::lateFillChangesNothing()
+{
+    MainWindowFixture &f = *shared;
+    ReportedErrors errors;
+    open(f, server, "/two_forms.html", "Two forms");
+    f.control<QLineEdit>("edtSubject")->setText("Late");
+    f.control<QPlainTextEdit>("memBody")->setPlainText("Late body");
+    f.browser()->setPageAnswerTimeout(std::chrono::milliseconds(0));
+    struct Restore {
+        TEmbeddedWB *browser;
+        ~Restore() { browser->setPageAnswerTimeout(std::chrono::milliseconds(10000)); }
+    } restore{f.browser()};
+    keepThePageBusy(f, server);
+    QTest::mouseClick(f.control("btnAutoInsert"), Qt::LeftButton);
+    QVERIFY(errors.details.isEmpty());
+    server.answerHeld({200, "ok", "text/plain"});
+    QTRY_COMPARE(errors.details.size(), 1);
+    QVERIFY2(errors.details.front().contains("did not answer"), qPrintable(errors.details.front()));
+    QCOMPARE(BrowserTestUtil::valueOf(f.browser(), "#first [name=subject]"), QStringLiteral("old one"));
+    QCOMPARE(BrowserTestUtil::valueOf(f.browser(), "#second [name=subject]"), QStringLiteral("old two"));
+    QCOMPARE(BrowserTestUtil::valueOf(f.browser(), "#first [name=body]"), QStringLiteral("old body"));
+    // The same for the walk a caller waits for.
+    QVERIFY_THROWS_EXCEPTION(EError, f.browser()->FillField("subject", "Late"));
+    QCOMPARE(BrowserTestUtil::valueOf(f.browser(), "#first [name=subject]"), QStringLiteral("old one"));
+    QCOMPARE(errors.details.size(), 1);
 }
 
 void TestFieldFilling::valuesArriveAsData_data()
@@ -305,6 +396,44 @@ void TestFieldFilling::pasteButtons()
     QCOMPARE(QApplication::focusWidget() == f.control(button.constData()), takesFocus);
     if (!takesFocus)
         QCOMPARE(QApplication::focusWidget(), f.browser()->focusProxy());
+    QVERIFY(errors.details.isEmpty());
+    // Only the password is marked as a secret for clipboard managers.
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    QCOMPARE(data->hasFormat("x-kde-passwordManagerHint"), button == "btnWPaste");
+    if (button == "btnWPaste")
+        QCOMPARE(data->data("x-kde-passwordManagerHint"), QByteArray("secret"));
+}
+
+void TestFieldFilling::pastedPasswordLeavesTheClipboard()
+{
+    MainWindowFixture &f = *shared;
+    ReportedErrors errors;
+    QCOMPARE(Clipboard::secretLifetime(), std::chrono::milliseconds(10000));
+    struct Restore {
+        ~Restore() { Clipboard::setSecretLifetime(std::chrono::milliseconds(10000)); }
+    } restore;
+    Clipboard::setSecretLifetime(std::chrono::milliseconds(100));
+    f.control<QLineEdit>("edtPassword")->setText("hunter2");
+    f.control<QLineEdit>("edtUsername")->setText("alice");
+
+    QTest::mouseClick(f.control("btnWPaste"), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("hunter2"));
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), QString());
+
+    // What replaced the password stays.
+    QTest::mouseClick(f.control("btnWPaste"), Qt::LeftButton);
+    QTest::mouseClick(f.control("btnUPaste"), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("alice"));
+    QTest::qWait(400);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("alice"));
+
+    // A second password paste restarts the time for the password it put there.
+    Clipboard::setSecretLifetime(std::chrono::milliseconds(300));
+    QTest::mouseClick(f.control("btnWPaste"), Qt::LeftButton);
+    f.control<QLineEdit>("edtPassword")->setText("other");
+    QTest::mouseClick(f.control("btnWPaste"), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("other"));
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), QString());
     QVERIFY(errors.details.isEmpty());
 }
 

@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -55,6 +57,7 @@ private slots:
     void bannerCentring_data();
     void bannerCentring();
     void startupTimerRunsOnce();
+    void bodyScrollBarFollowsTheBody();
     void failingStartupStepStillShowsWindow_data();
     void failingStartupStepStillShowsWindow();
 };
@@ -69,6 +72,9 @@ void TestFMain::noDataFiles()
     QCOMPARE(chooserEntries(w), QStringList{"text"});
     QCOMPARE(w.findChild<QComboBox *>("cbxFormat")->currentIndex(), 0);
     QCOMPARE(frmMain, &w);
+    // The program's own icon, drawn for every size a desktop asks for.
+    QCOMPARE(w.windowIcon().availableSizes(),
+             (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
     // Nothing is written at start.
     QVERIFY(fs::is_empty(dirOf(dir)));
 }
@@ -257,6 +263,55 @@ void TestFMain::bannerCentring()
     QTRY_COMPARE(child(w, "panBanner")->width(), windowWidth);
     QTRY_COMPARE(img->pos(), place);
     QCOMPARE(gif->pos(), place);
+}
+
+void TestFMain::bodyScrollBarFollowsTheBody()
+{
+    QTemporaryDir dir;
+    TfrmMain w(dirOf(dir));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *body = child<QPlainTextEdit>(w, "memBody");
+    auto *own = body->verticalScrollBar();
+    auto *shown = child<QScrollBar>(w, "bsSkinScrollBar1");
+    const auto same = [&] {
+        return shown->minimum() == own->minimum() && shown->maximum() == own->maximum() &&
+               shown->pageStep() == own->pageStep() && shown->singleStep() == own->singleStep() &&
+               shown->value() == own->value();
+    };
+    const auto describe = [&] {
+        return QStringLiteral("body %1..%2 at %3, page %4; bar %5..%6 at %7, page %8")
+            .arg(own->minimum()).arg(own->maximum()).arg(own->value()).arg(own->pageStep())
+            .arg(shown->minimum()).arg(shown->maximum()).arg(shown->value()).arg(shown->pageStep());
+    };
+
+    body->setFocus();
+    for (int i = 1; i <= 21; ++i) {
+        QTest::keyClicks(body, QStringLiteral("line %1").arg(i));
+        if (i < 21)
+            QTest::keyClick(body, Qt::Key_Return);
+    }
+    QVERIFY2(own->maximum() > 0 && own->value() > 0, qPrintable(describe()));
+    QVERIFY2(same(), qPrintable(describe()));
+    QTest::keyClick(body, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(own->value(), 0);
+    QVERIFY2(same(), qPrintable(describe()));
+    QTest::keyClick(body, Qt::Key_PageDown);
+    QVERIFY(own->value() > 0);
+    QVERIFY2(same(), qPrintable(describe()));
+    const int afterPageDown = own->value();
+    QTest::keyClick(body, Qt::Key_End, Qt::ControlModifier);
+    QVERIFY(own->value() > afterPageDown);
+    QVERIFY2(same(), qPrintable(describe()));
+
+    // The bar's arrows and its page area move the body by the bar's steps.
+    QTest::keyClick(body, Qt::Key_Home, Qt::ControlModifier);
+    QTest::mouseClick(shown, Qt::LeftButton, {}, QPoint(shown->width() / 2, shown->height() - 3));
+    QCOMPARE(shown->value(), 1);
+    QCOMPARE(own->value(), 1);
+    shown->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(own->value(), 1 + own->pageStep());
+    QVERIFY2(same(), qPrintable(describe()));
 }
 
 void TestFMain::startupTimerRunsOnce()

@@ -91,6 +91,7 @@ private slots:
     void selectingShowsTheForum();
     void selectingAForumAlreadyShownSavesNothing();
     void clickBelowTheRowsKeepsTheSelection();
+    void ctrlKeepsExactlyOneSelected();
     void doubleClickOpensTheForum_data();
     void doubleClickOpensTheForum();
     void doubleClickWithNoSelectionDoesNothing();
@@ -287,6 +288,32 @@ void TestForumPanel::selectingShowsTheForum()
     QCOMPARE(p.password->text(), QString());
     // Showing a forum writes nothing, so a read-only folder raises no error.
     QCOMPARE(p.forums(), std::string("<missing>"));
+}
+
+void TestForumPanel::ctrlKeepsExactlyOneSelected()
+{
+    Panel p;
+    const QPoint row1 = p.list->visualItemRect(p.list->item(1)).center();
+    QTest::mouseClick(p.list->viewport(), Qt::LeftButton, {}, row1);
+    QCOMPARE(p.selectedRow(), 1);
+    // Ctrl+click on the selected row leaves it selected and shown.
+    QTest::mouseClick(p.list->viewport(), Qt::LeftButton, Qt::ControlModifier, row1);
+    QCOMPARE(p.list->selectedItems().size(), 1);
+    QCOMPARE(p.selectedRow(), 1);
+    QCOMPARE(p.username->text(), QStringLiteral("ub"));
+    // Ctrl+click on another row selects that one alone.
+    QTest::mouseClick(p.list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      p.list->visualItemRect(p.list->item(2)).center());
+    QCOMPARE(p.list->selectedItems().size(), 1);
+    QCOMPARE(p.selectedRow(), 2);
+    QCOMPARE(p.username->text(), QStringLiteral("uc"));
+    // Ctrl+Space keeps it; Ctrl+Up moves the selection as Up does.
+    QTest::keyClick(p.list, Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(p.selectedRow(), 2);
+    QTest::keyClick(p.list, Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(p.list->selectedItems().size(), 1);
+    QCOMPARE(p.selectedRow(), 1);
+    QCOMPARE(p.username->text(), QStringLiteral("ub"));
 }
 
 void TestForumPanel::selectingAForumAlreadyShownSavesNothing()

@@ -8,6 +8,8 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStyle>
@@ -89,6 +91,7 @@ private slots:
     void textAndAccessKeys();
     void lineBreaks();
     void longLineHeldByTheWorkArea();
+    void tallTextScrollsInsideTheWorkArea();
     void fixedCentredDialog();
 };
 
@@ -426,6 +429,52 @@ void TestMsgBox::longLineHeldByTheWorkArea()
     // The buttons are centred in the window that is left.
     QCOMPARE(dialog->findChild<QPushButton *>("OK")->x(), (workArea - 150) / 2);
     QCOMPARE(dialog->findChild<QPushButton *>("Cancel")->x(), (workArea - 150) / 2 + 80);
+}
+
+void TestMsgBox::tallTextScrollsInsideTheWorkArea()
+{
+    Box b;
+    const QRect workArea = QGuiApplication::primaryScreen()->availableGeometry();
+    const int lineHeight = textSize(QStringLiteral("x")).height();
+    QString text;
+    const int lines = 2 * workArea.height() / lineHeight + 20;
+    for (int i = 1; i <= lines; ++i)
+        text += QStringLiteral("Line %1 of the preview\n").arg(i);
+    text += QStringLiteral("The last line");
+
+    auto dialog = b.dialog(text.toStdString(), TMsgKind::Custom, OK);
+    showAndActivate(dialog.get());
+    // The whole window, title and buttons included, is on the screen.
+    QVERIFY2(workArea.contains(dialog->frameGeometry()),
+             qPrintable(QStringLiteral("%1 x %2 at %3, %4").arg(dialog->frameGeometry().width())
+                            .arg(dialog->frameGeometry().height()).arg(dialog->frameGeometry().x())
+                            .arg(dialog->frameGeometry().y())));
+    auto *ok = dialog->findChild<QPushButton *>("OK");
+    QVERIFY(dialog->rect().contains(ok->geometry()));
+    QCOMPARE(ok->y(), dialog->height() - 25 - 10);
+    // The width rule is the one of any box.
+    const QSize t = textSize(text);
+    QCOMPARE(dialog->width(), std::max(50 + t.width(), 70) + 40);
+
+    // The text scrolls in its view from its first line to its last.
+    auto *view = dialog->findChild<QScrollArea *>(QStringLiteral("MessageView"));
+    QVERIFY(view);
+    QLabel *label = messageLabel(dialog.get());
+    QCOMPARE(view->widget(), label);
+    QCOMPARE(label->size(), t);
+    QCOMPARE(view->geometry().bottom(), ok->y() - 25 - 1);
+    QScrollBar *bar = view->verticalScrollBar();
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(bar->maximum(), t.height() - view->viewport()->height());
+    pressKey(dialog.get(), Qt::Key_End);
+    QCOMPARE(bar->value(), bar->maximum());
+    pressKey(dialog.get(), Qt::Key_PageUp);
+    QCOMPARE(bar->value(), bar->maximum() - bar->pageStep());
+    pressKey(dialog.get(), Qt::Key_Home);
+    QCOMPARE(bar->value(), 0);
+    // Enter still answers the box.
+    pressKey(dialog.get(), Qt::Key_Return);
+    QCOMPARE(dialog->result(), 1);
 }
 
 void TestMsgBox::fixedCentredDialog()

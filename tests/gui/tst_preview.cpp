@@ -95,6 +95,7 @@ private slots:
     void preview_data();
     void preview();
     void previewInTheRealBox();
+    void previewDrawsEveryAmpersand();
     void copy_data();
     void copy();
     void copyReplacesWhatTheClipboardHeld();
@@ -125,6 +126,11 @@ void TestPreview::preview_data()
     QTest::newRow("empty subject and body") << "html" << "" << QStringList{} << QByteArray();
     QTest::newRow("subject alone") << "text" << "Only a subject" << QStringList{}
                                    << QByteArray("Only a subject\n\r\n\r");
+    // The box would take a single "&" as an access key: each is doubled, so
+    // the box shows them all.
+    QTest::newRow("ampersands shown as typed")
+        << "text" << "Q&A" << QStringList{"http://x.com/?a=1&b=2", "R&&D"}
+        << QByteArray("Q&&A\n\r\n\rhttp://x.com/?a=1&&b=2\r\nR&&&&D");
     QTest::newRow("8-bit text") << "text" << QString::fromUtf8("Gr\u00fc\u00dfe") << QStringList{"caf\u00e9"}
                                 << QByteArray("Gr\xc3\xbc\xc3\x9f" "e\n\r\n\rcaf\xc3\xa9");
 }
@@ -180,6 +186,30 @@ void TestPreview::previewInTheRealBox()
     QCOMPARE(title, QStringLiteral("tst_preview"));
     QCOMPARE(text, QStringLiteral("Hi\n\n\n<a href=\"http://x.y\">http://x.y</a> now\nbye"));
     QVERIFY(!win.w->findChild<TMessageDialog *>());
+}
+
+// The box draws what the user typed: its label is exactly as large as the
+// text drawn without access keys.
+void TestPreview::previewDrawsEveryAmpersand()
+{
+    Window win;
+    win.type("Q&A", {"http://x.com/?a=1&b=2"});
+    QSize shown, typed;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<TMessageDialog *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        auto *label = box->findChild<QLabel *>(QStringLiteral("Message"));
+        shown = label->size();
+        typed = QFontMetrics(label->font()).size(Qt::TextExpandTabs, QStringLiteral("Q&A\n\n\nhttp://x.com/?a=1&b=2"));
+        box->done(1);
+    });
+    win.click("btnPreview");
+    QVERIFY(typed.isValid());
+    QCOMPARE(shown, typed);
+    // Copy is not a box: its text keeps single ampersands.
+    win.click("btnCopy");
+    QCOMPARE(clipboardText(), QStringLiteral("http://x.com/?a=1&b=2"));
 }
 
 void TestPreview::copy_data()

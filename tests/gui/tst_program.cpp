@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,8 +21,10 @@ namespace {
 // One copy of the program, started over a folder as a user starts it.
 class Copy {
 public:
-    explicit Copy(const QString &dir, const QString &address = {})
+    explicit Copy(const QString &dir, const QString &address = {},
+                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
+        m_process.setProcessEnvironment(environment);
         // The engine's notes go to the test's own error output.
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QObject::connect(&m_process, &QProcess::readyReadStandardOutput, [this] {
@@ -85,6 +88,50 @@ std::map<std::string, std::string> contentsOf(const fs::path &dir)
     return files;
 }
 
+// An X server of the test's own, for what only a real window system shows.
+class XServer {
+public:
+    XServer()
+    {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty())
+            return;
+        // It writes the number of the display it found free.
+        m_process.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                               QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                               QStringLiteral("tcp")});
+        if (m_process.waitForReadyRead(30000))
+            m_display = QStringLiteral(":") + QString::fromLatin1(m_process.readLine()).trimmed();
+    }
+    ~XServer()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000))
+            m_process.kill();
+    }
+    // Empty when there is no X server.
+    QString display() const { return m_display; }
+    // The test's environment with this server as the display.
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        // OpenGL drawn in software allocates at a rate that the sanitizer's
+        // slow unwinding on every allocation turns into minutes per page.
+        const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
+        if (!asan.isEmpty())
+            env.insert(QStringLiteral("ASAN_OPTIONS"),
+                       QString(asan).replace(QStringLiteral("fast_unwind_on_malloc=0"),
+                                             QStringLiteral("fast_unwind_on_malloc=1")));
+        return env;
+    }
+
+private:
+    QProcess m_process;
+    QString m_display;
+};
+
 const std::string someForums = "URL^Username^Password^\r\nhttp://a.example/^ann^pw^\r\n";
 
 } // namespace
@@ -99,6 +146,9 @@ private slots:
     void leftoverTemporaryFilesGoAtStart();
     void signalEndsTheRunLikeClosingTheWindow_data();
     void signalEndsTheRunLikeClosingTheWindow();
+    void firstPageKeepsTheWindowAndTheFocus();
+    void nothingIsWrittenIntoHome_data();
+    void nothingIsWrittenIntoHome();
     void crashIsReportedOnceAtTheNextStart_data();
     void crashIsReportedOnceAtTheNextStart();
 };
@@ -244,6 +294,65 @@ void TestProgram::crashIsReportedOnceAtTheNextStart()
     QVERIFY(third.says("ready"));
     QTest::qWait(1000);
     QVERIFY(third.saysStartingWith("reported ", 0).isEmpty());
+}
+
+// On a real window system the engine's first page must not make the window
+// anew: the same native window, and the focus where the user left it.
+void TestProgram::firstPageKeepsTheWindowAndTheFocus()
+{
+    XServer x;
+    QVERIFY2(!x.display().isEmpty(), "Xvfb is needed (scripts/install-deps.sh installs it)");
+    TestHttpServer server;
+    QTemporaryDir dir;
+    Copy copy(dir.path(), server.url("/page_a.html").toString(), x.environment());
+    // Drawing with OpenGL in software takes a while in a sanitizer build.
+    QVERIFY(copy.says("loaded Page A", 180000));
+    const QString before = copy.saysStartingWith(QStringLiteral("window ")).mid(7);
+    QVERIFY2(!before.isEmpty() && before != "0", qPrintable(before));
+    QCOMPARE(copy.saysStartingWith(QStringLiteral("after ")).mid(6), before + QStringLiteral(" edtSubject"));
+}
+
+void TestProgram::nothingIsWrittenIntoHome_data()
+{
+    QTest::addColumn<bool>("x11");
+    QTest::newRow("offscreen") << false;
+    QTest::newRow("X11") << true;
+}
+
+// A run that opens a page, with a home folder of its own, leaves that folder
+// as empty as it found it: what the program and its libraries write goes into
+// the application directory.
+void TestProgram::nothingIsWrittenIntoHome()
+{
+    QFETCH(bool, x11);
+    XServer x;
+    if (x11)
+        QVERIFY2(!x.display().isEmpty(), "Xvfb is needed (scripts/install-deps.sh installs it)");
+    QProcessEnvironment env = x11 ? x.environment() : QProcessEnvironment::systemEnvironment();
+    QTemporaryDir home;
+    env.insert(QStringLiteral("HOME"), home.path());
+    for (const char *name : {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME"})
+        env.remove(QLatin1String(name));
+
+    TestHttpServer server;
+    server.route("/login", [&](const TestHttpServer::Request &) {
+        return TestHttpServer::Response{200, "<html><head><title>Logged in</title></head><body>hi</body></html>",
+                                        "text/html", {{"Set-Cookie", "session=1; Max-Age=86400; Path=/"}}};
+    });
+    QTemporaryDir dir;
+    {
+        Copy copy(dir.path(), server.url("/login").toString(), env);
+        QVERIFY(copy.says("loaded Logged in", 180000));
+        // Ended as a session's end ends it, so that everything is written.
+        copy.signal(SIGTERM);
+        QVERIFY(copy.ends(180000));
+    }
+    QStringList written;
+    for (const auto &[file, bytes] : contentsOf(dirOf(home)))
+        written << QString::fromStdString(file);
+    QVERIFY2(written.isEmpty(), qPrintable(written.join(QStringLiteral(", "))));
+    // The browser's data is in the application directory instead.
+    QVERIFY(fs::exists(dirOf(dir) / "BrowserProfile" / "Cookies"));
 }
 
 QTEST_MAIN(TestProgram)

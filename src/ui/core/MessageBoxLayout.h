@@ -2,6 +2,7 @@
 
 #include "MessageBoxRules.h"
 
+#include <climits>
 #include <vector>
 
 // Where everything of a message box stands. The window library measures the
@@ -26,6 +27,10 @@ struct TMessageBoxMeasures {
     // the work area of the screen that holds the window.
     int frameMinWidth = 120;
     int workAreaWidth = 0;
+    // The client height the work area leaves once the frame has its share.
+    int workAreaClientHeight = INT_MAX;
+    // The width of the scroll bar a text too tall for the work area gets.
+    int scrollBarWidth = 0;
 };
 
 struct TMessageBoxButtonPlace {
@@ -40,6 +45,11 @@ struct TMessageBoxGeometry {
     // The width of the row of buttons, gaps included.
     int buttonsWidth = 0;
     TBoxRect label;
+    // Where the text is seen: the label's own place, or, when the text is
+    // taller than the work area allows, a shorter view that scrolls it, its
+    // scroll bar included.
+    TBoxRect textView;
+    bool textScrolls = false;
     TBoxRect icon;
     int clientWidth = 0;
     int clientHeight = 0;
@@ -51,5 +61,7 @@ inline constexpr int MsgButtonWidth = 70;
 inline constexpr int MsgButtonGap = 10;
 
 // Every halving drops the fraction. The work area wins over the frame's
-// minimum should a screen ever be narrower than the frame picture.
+// minimum should a screen ever be narrower than the frame picture. A box is
+// never taller than the work area: the text scrolls instead, and the buttons
+// keep their place at the bottom.
 TMessageBoxGeometry MessageBoxGeometry(const TMessageBoxMeasures &m);

@@ -98,3 +98,15 @@ std::string ApplicationTitle(std::string_view executablePath)
             title[i] = char(title[i] - 'A' + 'a');
     return title;
 }
+
+std::string ShownAsTyped(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        out += c;
+        if (c == '&')
+            out += '&';
+    }
+    return out;
+}

@@ -85,3 +85,7 @@ std::string MessageBoxTitle(TMsgKind kind, const std::string &applicationTitle);
 // folder and extension, its first character unchanged and every later letter
 // (A to Z) in lower case. "/opt/PostWright.EXE" gives "Postwright".
 std::string ApplicationTitle(std::string_view executablePath);
+
+// The text a box shows character for character: each "&" doubled, since the box
+// otherwise takes a single "&" as the mark of an access key.
+std::string ShownAsTyped(std::string_view text);
