@@ -28,8 +28,9 @@ inline constexpr Rule kRules[] = {
     {"CR CR LF is two line ends", "[S]\r\r\nA=1", "S", "A", "1"},
     {"last line without end", "[S]\nA=last", "S", "A", "last"},
     {"byte-order mark skipped", "\xEF\xBB\xBF[S]\nA=1", "S", "A", "1"},
-    {"byte-order mark only at the start", "[S]\n\xEF\xBB\xBF"
-                                          "A=1",
+    {"byte-order mark only at the start",
+     "[S]\n\xEF\xBB\xBF"
+     "A=1",
      "S",
      "\xEF\xBB\xBF"
      "A",
@@ -82,7 +83,8 @@ inline constexpr Rule kRules[] = {
     {"missing section", "[S]\nK=v", "T", "K", kDefault},
     {"missing key", "[S]\nK=v", "S", "L", kDefault},
     {"bytes as they stand", "[S]\nK=\xE9\x80\xFF", "S", "K", "\xE9\x80\xFF"},
-    {"byte 0 inside a value", std::string_view("[S]\nK=a\0b\nL=c", 13), "S", "K", std::string_view("a\0b", 3)},
+    {"byte 0 inside a value", std::string_view("[S]\nK=a\0b\nL=c", 13), "S", "K",
+     std::string_view("a\0b", 3)},
     {"byte 0 ends no line", std::string_view("[S]\nK=a\0b\nL=c", 13), "S", "L", "c"},
 };
 

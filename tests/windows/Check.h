@@ -17,8 +17,8 @@ public:
         if (got == expected)
             return true;
         ++m_failures;
-        std::printf("FAIL %s: got \"%s\", expected \"%s\"\n", std::string(what).c_str(), printable(got).c_str(),
-                    printable(expected).c_str());
+        std::printf("FAIL %s: got \"%s\", expected \"%s\"\n", std::string(what).c_str(),
+                    printable(got).c_str(), printable(expected).c_str());
         return false;
     }
 

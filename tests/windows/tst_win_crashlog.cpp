@@ -40,7 +40,8 @@ std::optional<DWORD> runChild(const std::wstring &how, const fs::path &report)
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
         return std::nullopt;
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
@@ -92,9 +93,9 @@ int main()
         check.equal(name + ": the report's first line", got.substr(0, c.header.size()), c.header);
         // The time stands in the form 2026-01-31 12:34:56 UTC.
         const std::size_t at = got.find(" at ");
-        check.that(name + ": the report's time",
-                   at != std::string::npos && got.size() > at + 27 && got.compare(at + 4 + 19, 5, " UTC.") == 0 &&
-                       got[at + 8] == '-' && got[at + 14] == ' ');
+        check.that(name + ": the report's time", at != std::string::npos && got.size() > at + 27 &&
+                                                     got.compare(at + 4 + 19, 5, " UTC.") == 0 &&
+                                                     got[at + 8] == '-' && got[at + 14] == ' ');
         const std::size_t backtrace = got.find("\nBacktrace:\n");
         check.that(name + ": the report has a backtrace", backtrace != std::string::npos);
         check.that(name + ": the backtrace names this program",

@@ -55,7 +55,8 @@ bool writeCommand(const std::string &command)
 {
     const CommandKey k = commandKey();
     HKEY key = nullptr;
-    if (RegCreateKeyExA(k.root, k.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(k.root, k.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
         return false;
     const LONG rc = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(command.c_str()),
                                    static_cast<DWORD>(command.size() + 1));
@@ -135,7 +136,8 @@ int main()
         {"quoted path with options and placeholder", "\"" + path + "\" -osint -url \"%1\"",
          "http://127.0.0.1:9/help?x=1&y=2"},
         {"path in capitals, unquoted, with an option", upper + " -nohome", "http://127.0.0.1:9/Make%20Money"},
-        {"quotes inside the path", "\"" + path.substr(0, 3) + "\"" + path.substr(3) + "\"", "http://127.0.0.1:9/"},
+        {"quotes inside the path", "\"" + path.substr(0, 3) + "\"" + path.substr(3) + "\"",
+         "http://127.0.0.1:9/"},
     };
 
     int index = 0;

@@ -59,8 +59,8 @@ bool ownerOnly(const fs::path &file)
 {
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                              nullptr, &descriptor) != ERROR_SUCCESS)
+    if (GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
     const bool wine = underWine();
     SECURITY_DESCRIPTOR_CONTROL control = 0;
@@ -108,7 +108,8 @@ int main()
     };
     const Case cases[] = {
         {"plain name", L"Forums.dat", "URL^User^Password\r\nhttp://a.example/^me^pw\r\n"},
-        {"every byte value", L"Messages.dat", [] {
+        {"every byte value", L"Messages.dat",
+         [] {
              std::string all;
              for (int i = 0; i < 256; ++i)
                  all += static_cast<char>(i);
@@ -120,7 +121,8 @@ int main()
     for (const Case &c : cases) {
         const fs::path file = dir / c.file;
         const std::string name = c.name;
-        TextFile::writeReplacing(file, "old content that is longer than the new one\n", TextFile::Access::Shared);
+        TextFile::writeReplacing(file, "old content that is longer than the new one\n",
+                                 TextFile::Access::Shared);
         TextFile::writeReplacing(file, c.content, TextFile::Access::Shared);
         check.equal(name + ": read back", TextFile::readIfExists(file).value_or("(missing)"), c.content);
     }
@@ -134,7 +136,8 @@ int main()
     check.that("a rewritten private file is owner-only", ownerOnly(forums));
     // The check above can fail: a shared file lets others read it.
     check.that("a shared file is not owner-only", !ownerOnly(dir / "Forums.dat"));
-    check.equal("the private file's content", TextFile::readIfExists(forums).value_or("(missing)"), "secret 2");
+    check.equal("the private file's content", TextFile::readIfExists(forums).value_or("(missing)"),
+                "secret 2");
 
     // Missing files read as nothing; a folder in a file's place is an error
     // that names it.
@@ -144,13 +147,16 @@ int main()
     fs::create_directory(dir / "Folder.dat");
     fs::path named;
     const std::string folderError = errorOf([&] { TextFile::readIfExists(dir / "Folder.dat"); }, &named);
-    check.that("a folder read as a file raises: " + folderError, folderError.starts_with("Cannot open file \""));
+    check.that("a folder read as a file raises: " + folderError,
+               folderError.starts_with("Cannot open file \""));
     check.that("the error names the folder", named == dir / "Folder.dat");
-    check.that("the error carries the system's reason", folderError.size() > (dir / "Folder.dat").string().size() + 22);
+    check.that("the error carries the system's reason",
+               folderError.size() > (dir / "Folder.dat").string().size() + 22);
 
     // A save into a missing folder fails, naming the file, and makes nothing.
     const std::string saveError = errorOf(
-        [&] { TextFile::writeReplacing(dir / "absent" / "Forums.dat", "x", TextFile::Access::Shared); }, &named);
+        [&] { TextFile::writeReplacing(dir / "absent" / "Forums.dat", "x", TextFile::Access::Shared); },
+        &named);
     check.that("a save into a missing folder raises: " + saveError,
                saveError.starts_with("Cannot create a temporary file beside \""));
     check.that("the missing folder is not made", !fs::exists(dir / "absent"));
