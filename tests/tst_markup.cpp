@@ -214,6 +214,8 @@ private slots:
     void scannerAgreesWithRe2_data();
     void scannerAgreesWithRe2();
     void agreesWithStepByStepMarkupForSingleAddresses();
+    void eachAddressWrappedOnce_data();
+    void eachAddressWrappedOnce();
 
 private:
     QTemporaryDir m_dir;
@@ -499,6 +501,56 @@ void TestMarkup::agreesWithStepByStepMarkupForSingleAddresses()
     // The generator must give both kinds of messages in numbers.
     QVERIFY2(singles > 5000, qPrintable(QString::number(singles)));
     QVERIFY2(inLinks > 500, qPrintable(QString::number(inLinks)));
+}
+
+void TestMarkup::eachAddressWrappedOnce_data()
+{
+    QTest::addColumn<QByteArray>("linkOpen");
+    QTest::addColumn<QByteArray>("linkMiddle");
+    QTest::addColumn<QByteArray>("linkEnd");
+    QTest::addColumn<QByteArray>("email");
+    QTest::newRow("html") << QByteArray("<a href=\"") << QByteArray("\">") << QByteArray("</a>")
+                          << QByteArray("mailto:");
+    QTest::newRow("bulletin board") << QByteArray("[url=") << QByteArray("]") << QByteArray("[/url]")
+                                    << QByteArray("mailto:");
+    QTest::newRow("empty pieces") << QByteArray() << QByteArray() << QByteArray() << QByteArray();
+    // Pieces that join an address with the text or the address around them.
+    QTest::newRow("letters at the edges")
+        << QByteArray("a<") << QByteArray(">b.") << QByteArray(".c") << QByteArray("m");
+    QTest::newRow("dots only") << QByteArray(".") << QByteArray(".") << QByteArray(".") << QByteArray(".");
+    // Pieces that hold an address, or an at sign, of their own.
+    QTest::newRow("address in the pieces") << QByteArray("<x@y.zz ") << QByteArray(" @")
+                                           << QByteArray("@q.r>") << QByteArray("me@here.example:");
+}
+
+void TestMarkup::eachAddressWrappedOnce()
+{
+    // The markup as the rules spell it, with each address found after the web
+    // pass wrapped once where it stands: the web pass, then the matches of the
+    // reference engine in its result, replaced from left to right.
+    QFETCH(QByteArray, linkOpen);
+    QFETCH(QByteArray, linkMiddle);
+    QFETCH(QByteArray, linkEnd);
+    QFETCH(QByteArray, email);
+    const TFormat f{"t", linkOpen.toStdString(), linkMiddle.toStdString(), linkEnd.toStdString(),
+                    email.toStdString()};
+    TFormats formats(std::filesystem::path(m_dir.path().toStdString()));
+    formats.append(f.Name, std::make_unique<TFormat>(f));
+    for (unsigned seed = 1; seed <= 5000; ++seed) {
+        std::mt19937 rng(seed);
+        const std::string text = randomMessage(rng);
+        const std::string r = spelledOutWebPass(text, f);
+        std::string expected;
+        size_t copied = 0;
+        for (const auto &m : re2Matches(r)) {
+            const std::string a = r.substr(m.offset, m.length);
+            expected +=
+                r.substr(copied, m.offset - copied) + f.LinkOpen + f.Email + a + f.LinkMiddle + a + f.LinkEnd;
+            copied = m.offset + m.length;
+        }
+        expected += r.substr(copied);
+        QVERIFY2(MarkupText(text, 0, formats) == expected, text.c_str());
+    }
 }
 
 QTEST_APPLESS_MAIN(TestMarkup)

@@ -20,6 +20,8 @@
 #include "TForumPanel.h"
 #include "TRandom.h"
 #include "TUpdateChecker.h"
+#include "TbsBusinessSkinForm.h"
+#include "TbsSkinData.h"
 #include "TbsSkinMessage.h"
 #include "WidgetText.h"
 #include "WindowLook.h"
@@ -32,20 +34,14 @@
 
 TfrmMain *frmMain = nullptr;
 
-namespace {
-
-// Skin files are read once the skin engine exists; until then a "dbskin.dat"
-// is left unused and the built-in look stays.
-bool loadSkinFile(const std::filesystem::path &) { return false; }
-
-} // namespace
-
 TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::TfrmMain>()), m_appDir(std::move(appDir))
 {
     // The tool-button pictures are compiled into the window library.
     Q_INIT_RESOURCE(icons);
     ui->setupUi(this);
+    bsSkinData1 = new TbsSkinData(this);
+    bsSkinData1->setObjectName(QStringLiteral("bsSkinData1"));
     TDockLayout::install(this);
     for (QLineEdit *edit : {ui->edtURL, ui->edtSubject, ui->edtUsername, ui->edtPassword})
         SingleLine::hold(edit);
@@ -71,10 +67,12 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     frmMain = this;
     FormCreate();
     connectForumPanel();
+    TbsBusinessSkinForm::frame(this);
 }
 
 TfrmMain::~TfrmMain()
 {
+    TbsBusinessSkinForm::release(this);
     // No control that goes down with the window may call a handler any more.
     for (QObject *child : findChildren<QObject *>())
         disconnect(child, nullptr, this, nullptr);
@@ -119,7 +117,9 @@ void TfrmMain::LoadBranding()
 {
     const BrandingControls controls{this, ui->panBanner, ui->imgBanner, ui->gifBanner, ui->lblLink1URL,
                                     ui->lblLink2URL};
-    ::LoadBranding(m_appDir, controls, TRandom::run(), loadSkinFile, m_branding);
+    ::LoadBranding(m_appDir, controls, TRandom::run(),
+                   [this](const std::filesystem::path &file) { return bsSkinData1->LoadFromCompressedFile(file); },
+                   m_branding);
 }
 
 void TfrmMain::connectBranding()

@@ -15,6 +15,7 @@ class QAbstractButton;
 class QTimer;
 class TBrowserPane;
 class TForumPanel;
+class TbsSkinData;
 class TbsSkinMessage;
 class TUpdateChecker;
 
@@ -40,6 +41,8 @@ public:
     QTimer *timer() const { return Timer1; }
     // The message box every window of the program shows its messages with.
     TbsSkinMessage *messageBox() const { return msgMain; }
+    // The skin in force; a skin file is loaded through it.
+    TbsSkinData *skinData() const { return bsSkinData1; }
     // The window's controls, under the names of the form data.
     Ui::TfrmMain &controls() { return *ui; }
     // What the branding file set at start.
@@ -124,6 +127,7 @@ private:
     TUpdateChecker *m_updates = nullptr;
     QTimer *Timer1 = nullptr;
     TbsSkinMessage *msgMain = nullptr;
+    TbsSkinData *bsSkinData1 = nullptr;
     bool m_placed = false;
 };
 

@@ -87,7 +87,8 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
     CrashLog::install(appDir / "crash.log", Version::Program);
 
     TfrmMain window(appDir);
-    QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] { bringToFront(window); });
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window,
+                     [&window] { bringToFront(*window.window()); });
     // A signal ends the run as closing the window does. Open dialogs close
     // first; exit() also ends a modal loop that would not let them go.
     QObject::connect(&termination, &TerminationSignals::received, &app, [] {

@@ -2,6 +2,7 @@
 
 #include "BuildOptions.h"
 #include "ReportMail.h"
+#include "TbsBusinessSkinForm.h"
 #include "ui_TErrorDialog.h"
 
 #include <QClipboard>
@@ -20,9 +21,10 @@ TErrorDialog::TErrorDialog(const QString &details, QWidget *parent, const QStrin
     connect(ui->btnCopy, &QPushButton::clicked, this, &TErrorDialog::btnCopyClick);
     connect(ui->btnSend, &QPushButton::clicked, this, &TErrorDialog::btnSendClick);
     connect(ui->btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    TbsBusinessSkinForm::frame(this);
 }
 
-TErrorDialog::~TErrorDialog() = default;
+TErrorDialog::~TErrorDialog() { TbsBusinessSkinForm::release(this); }
 
 void TErrorDialog::btnCopyClick() { QGuiApplication::clipboard()->setText(ui->memDetails->toPlainText()); }
 

@@ -1,5 +1,6 @@
 #include "FLogin.h"
 
+#include "TbsBusinessSkinForm.h"
 #include "ui_FLogin.h"
 
 #include <QPushButton>
@@ -24,9 +25,10 @@ TfrmLogin::TfrmLogin(const QString &site, const QString &realm, QWidget *parent)
     ui->lblSite->setText(question);
     connect(ui->btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    TbsBusinessSkinForm::frame(this);
 }
 
-TfrmLogin::~TfrmLogin() = default;
+TfrmLogin::~TfrmLogin() { TbsBusinessSkinForm::release(this); }
 
 QString TfrmLogin::username() const
 {

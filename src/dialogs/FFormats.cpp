@@ -3,6 +3,7 @@
 #include "ErrorHandler.h"
 #include "FMain.h"
 #include "ScreenPlace.h"
+#include "TbsBusinessSkinForm.h"
 #include "TbsSkinMessage.h"
 #include "WidgetText.h"
 #include "WindowLook.h"
@@ -60,9 +61,10 @@ TfrmFormat::TfrmFormat(TfrmMain &main, QWidget *parent)
     connect(ui->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate();
+    TbsBusinessSkinForm::frame(this);
 }
 
-TfrmFormat::~TfrmFormat() = default;
+TfrmFormat::~TfrmFormat() { TbsBusinessSkinForm::release(this); }
 
 void TfrmFormat::FormCreate()
 {

@@ -4,6 +4,7 @@
 #include "FMain.h"
 #include "ScreenPlace.h"
 #include "TSkinScrollBar.h"
+#include "TbsBusinessSkinForm.h"
 #include "WidgetText.h"
 #include "WindowLook.h"
 #include "ui_FMain.h"
@@ -52,9 +53,10 @@ TfrmFMessages::TfrmFMessages(TfrmMain &main, QWidget *parent)
     connect(ui->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate();
+    TbsBusinessSkinForm::frame(this);
 }
 
-TfrmFMessages::~TfrmFMessages() = default;
+TfrmFMessages::~TfrmFMessages() { TbsBusinessSkinForm::release(this); }
 
 void TfrmFMessages::connectSelection()
 {

@@ -22,13 +22,20 @@ struct EmailMatch {
 // belong to no class. A search takes the leftmost place where an address starts
 // and the longest address there.
 //
-// The scanner jumps from at sign to at sign and grows each address outward, so a
-// text is read in linear time whatever it holds.
+// The scanner jumps to the at signs and the dots after them and grows each
+// address outward from its at sign, so a text is read in linear time whatever
+// it holds.
+
+// Whether an address can hold the byte: a letter, a digit, "_", "-", "." or the
+// at sign. An address never runs across any other byte.
+bool isEmailByte(char c);
 
 // The first address that starts at or after `from`; nothing when there is none.
 // The address may not begin before `from`, so calling again from the end of the
-// previous match gives the next one without overlap.
-std::optional<EmailMatch> FindEmail(std::string_view text, std::size_t from = 0);
+// previous match gives the next one without overlap. A caller that knows the
+// text holds no at sign from `from` up to atFrom may say so: the search for at
+// signs then begins there.
+std::optional<EmailMatch> FindEmail(std::string_view text, std::size_t from = 0, std::size_t atFrom = 0);
 
 // Every address in the text, in order, none overlapping the one before.
 std::vector<EmailMatch> FindEmails(std::string_view text);

@@ -5,21 +5,71 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace Markup {
+
+// Where the byte c stands among the 16 bytes at p: a bit per byte, the lowest
+// for p[0]; 0 when the machine has no 16-byte compare (the caller then looks
+// at the bytes one by one).
+#if defined(__SSE2__)
+inline unsigned hits16(const char *p, char c)
+{
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
+}
+#endif
 
 // The position of the first byte c at or after `from`, or npos. memchr reads
 // long stretches fast but costs a call each time; where the byte comes thick
 // and fast (a text of nothing but at signs or colons) that call would cost more
-// than the byte, so the first few bytes are looked at one by one.
+// than the byte, so the first 16 bytes are looked at here.
 inline std::size_t findByte(std::string_view t, std::size_t from, char c)
 {
     const std::size_t n = t.size();
-    for (const std::size_t near = std::min(n, from + 16); from < near; ++from)
-        if (t[from] == c)
-            return from;
+    if (from >= n)
+        return std::string_view::npos;
+#if defined(__SSE2__)
+    if (n - from >= 16) {
+        if (const unsigned hits = hits16(t.data() + from, c))
+            return from + unsigned(__builtin_ctz(hits));
+        from += 16;
+    } else
+#endif
+    {
+        for (const std::size_t near = std::min(n, from + 16); from < near; ++from)
+            if (t[from] == c)
+                return from;
+    }
     if (from >= n)
         return std::string_view::npos;
     const void *hit = std::memchr(t.data() + from, c, n - from);
+    return hit ? static_cast<std::size_t>(static_cast<const char *>(hit) - t.data()) : std::string_view::npos;
+}
+
+// The position of the last byte c in [from, to), or npos; as findByte, the
+// 16 bytes nearest to `to` are looked at here before memrchr takes over.
+inline std::size_t findLastByte(std::string_view t, std::size_t from, std::size_t to, char c)
+{
+    if (to <= from)
+        return std::string_view::npos;
+#if defined(__SSE2__)
+    if (to - from >= 16) {
+        if (const unsigned hits = hits16(t.data() + to - 16, c))
+            return to - 16 + unsigned(31 - __builtin_clz(hits));
+        to -= 16;
+    } else
+#endif
+    {
+        for (const std::size_t near = to - std::min(to - from, std::size_t(16)); to > near; --to)
+            if (t[to - 1] == c)
+                return to - 1;
+    }
+    if (to <= from)
+        return std::string_view::npos;
+    const void *hit = memrchr(t.data() + from, c, to - from);
     return hit ? static_cast<std::size_t>(static_cast<const char *>(hit) - t.data()) : std::string_view::npos;
 }
 

@@ -5,7 +5,8 @@
 #include "FindByte.h"
 #include "UUtils.h"
 
-#include <optional>
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -69,53 +70,155 @@ template <class OnText, class OnURL> void walkWebAddresses(std::string_view text
     onText(text.substr(copied));
 }
 
-// Walks the text as the e-mail pass cuts it: onText for each stretch between
-// addresses, onEmail for each address.
-template <class OnText, class OnEmail>
-void walkEmailAddresses(std::string_view text, OnText onText, OnEmail onEmail)
+// Whether, in the text after the web pass, no e-mail address can lie in a web
+// link's own pieces or reach into one from the text or the address around it.
+// That holds when each of LinkOpen, LinkMiddle and LinkEnd holds no at sign and
+// begins and ends with a byte that no address holds: then each stretch of text
+// and each web address can be searched for e-mail addresses on its own, while
+// the links are written.
+bool webLinksKeepAddressesApart(const TFormat &f)
 {
-    std::size_t copied = 0;
-    while (auto m = UUtils::FindEmail(text, copied)) {
-        onText(text.substr(copied, m->offset - copied));
-        onEmail(text.substr(m->offset, m->length));
-        copied = m->offset + m->length;
+    const auto apart = [](std::string_view piece) {
+        return !piece.empty() && piece.find('@') == std::string_view::npos &&
+               !UUtils::isEmailByte(piece.front()) && !UUtils::isEmailByte(piece.back());
+    };
+    return apart(f.LinkOpen) && apart(f.LinkMiddle) && apart(f.LinkEnd);
+}
+
+// Copies n bytes, n at most 256. Most pieces of a link are short, and for them
+// a few moves of fixed size cost less than a call to memcpy.
+inline void copyShort(char *to, const char *from, std::size_t n)
+{
+    if (n > 32) {
+        std::memcpy(to, from, n);
+    } else if (n >= 16) {
+        std::memcpy(to, from, 16);
+        std::memcpy(to + n - 16, from + n - 16, 16);
+    } else if (n >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else if (n > 0) {
+        to[0] = from[0];
+        to[n / 2] = from[n / 2];
+        to[n - 1] = from[n - 1];
     }
-    onText(text.substr(copied));
 }
 
-// Runs a walk twice: first to learn the exact length of the result, then to
-// write it into one buffer. A large result is thus never copied to a bigger
-// buffer as it grows, and holds no more memory than it needs; finding the
-// places again costs less than moving the text.
-template <class Walk, class LinkSize, class AppendLink>
-std::string build(Walk walk, LinkSize linkSize, AppendLink appendLink)
-{
-    std::size_t size = 0;
-    walk([&](std::string_view t) { size += t.size(); }, [&](std::string_view a) { size += linkSize(a); });
-    std::string out;
-    out.reserve(size);
-    walk([&](std::string_view t) { out.append(t); }, [&](std::string_view a) { appendLink(out, a); });
-    return out;
-}
+// The marked-up text as it is written, in one buffer. The room for it is made
+// ahead: about a quarter more than the input at first, and when that runs out,
+// what the input read so far has grown into, scaled to the whole input. A
+// result is thus copied to a larger buffer once or twice at most, and is never
+// walked twice to learn its length.
+class LinkWriter {
+public:
+    LinkWriter(std::string_view input, const TFormat &f)
+        : m_input(input), m_format(f), m_emailOpen(f.LinkOpen + f.Email)
+    {
+        m_out.reserve(input.size() + input.size() / 4 + 64);
+    }
 
-// The text with its web addresses made links, or nothing when it holds none.
-std::optional<std::string> markupWebAddresses(std::string_view text, const TFormat &f)
-{
-    if (findHttp(text, 0) == std::string_view::npos)
-        return std::nullopt;
-    const std::size_t fixed = f.LinkOpen.size() + f.LinkMiddle.size() + f.LinkEnd.size();
-    return build([&](auto onText, auto onURL) { walkWebAddresses(text, onText, onURL); },
-                 [&](std::string_view u) { return fixed + 2 * u.size(); },
-                 [&](std::string &out, std::string_view u) { appendURLLink(out, u, f); });
-}
+    // Text that stays as it is.
+    void text(std::string_view t)
+    {
+        makeRoom(t.size(), t.data() + t.size());
+        m_out.append(t);
+    }
 
-std::string markupEmailAddresses(std::string_view text, const TFormat &f)
-{
-    const std::size_t fixed = f.LinkOpen.size() + f.Email.size() + f.LinkMiddle.size() + f.LinkEnd.size();
-    return build([&](auto onText, auto onEmail) { walkEmailAddresses(text, onText, onEmail); },
-                 [&](std::string_view e) { return fixed + 2 * e.size(); },
-                 [&](std::string &out, std::string_view e) { appendEmailLink(out, e, f); });
-}
+    // Text with its e-mail addresses made links; t is a part of the input.
+    void textWithEmailLinks(std::string_view t)
+    {
+        std::size_t copied = 0;
+        while (holdsAtSign(t.substr(copied))) {
+            const auto m = UUtils::FindEmail(t, copied, m_nextAt - std::size_t(t.data() - m_input.data()));
+            if (!m)
+                break;
+            text(t.substr(copied, m->offset - copied));
+            emailLink(t.substr(m->offset, m->length));
+            copied = m->offset + m->length;
+        }
+        text(t.substr(copied));
+    }
+
+    // LinkOpen U LinkMiddle U LinkEnd, with the e-mail addresses inside U made
+    // links in both copies when emailLinks is set.
+    void webLink(std::string_view url, bool emailLinks)
+    {
+        text(m_format.LinkOpen);
+        const std::size_t first = m_out.size();
+        if (emailLinks)
+            textWithEmailLinks(url);
+        else
+            text(url);
+        const std::size_t length = m_out.size() - first;
+        makeRoom(m_format.LinkMiddle.size() + length + m_format.LinkEnd.size(), url.data() + url.size());
+        m_out.append(m_format.LinkMiddle);
+        m_out.append(m_out.data() + first, length);
+        m_out.append(m_format.LinkEnd);
+    }
+
+    std::string take() { return std::move(m_out); }
+
+private:
+    void emailLink(std::string_view e)
+    {
+        const TFormat &f = m_format;
+        const std::size_t size = m_emailOpen.size() + 2 * e.size() + f.LinkMiddle.size() + f.LinkEnd.size();
+        makeRoom(size, e.data() + e.size());
+        // A link is five short pieces: put together here first, they cost one
+        // append rather than five.
+        char link[256];
+        if (size > sizeof link) {
+            m_out.append(m_emailOpen).append(e).append(f.LinkMiddle).append(e).append(f.LinkEnd);
+            return;
+        }
+        char *p = link;
+        for (std::string_view piece : {std::string_view(m_emailOpen), e, std::string_view(f.LinkMiddle), e,
+                                       std::string_view(f.LinkEnd)}) {
+            copyShort(p, piece.data(), piece.size());
+            p += piece.size();
+        }
+        m_out.append(link, size);
+    }
+
+    // Whether t, a part of the input, holds an at sign. The input is searched
+    // for at signs once, from front to back: the one found last is kept for the
+    // parts that follow, so a part of text without one costs no search of its
+    // own.
+    bool holdsAtSign(std::string_view t)
+    {
+        const std::size_t from = std::size_t(t.data() - m_input.data());
+        if (!m_atFound || m_nextAt < from) {
+            m_nextAt = Markup::findByte(m_input, from, '@');
+            m_atFound = true;
+        }
+        return m_nextAt < from + t.size();
+    }
+
+    // Room for `bytes` more, the input being read up to readTo (within or at
+    // the end of m_input; anything else counts as all of it read).
+    void makeRoom(std::size_t bytes, const char *readTo)
+    {
+        if (m_out.capacity() - m_out.size() >= bytes)
+            return;
+        const bool inside = readTo > m_input.data() && readTo <= m_input.data() + m_input.size();
+        const std::size_t read = inside ? std::size_t(readTo - m_input.data()) : m_input.size();
+        const std::size_t left = m_input.size() - read;
+        const double grown = read ? double(m_out.size() + bytes) / double(read) : 1.0;
+        const std::size_t wanted = m_out.size() + bytes + std::size_t(double(left) * grown * 1.125);
+        m_out.reserve(
+            std::max({wanted, m_out.size() + bytes + left, m_out.capacity() + m_out.capacity() / 2}));
+    }
+
+    std::string_view m_input;
+    const TFormat &m_format;
+    const std::string m_emailOpen; // LinkOpen Email, what every e-mail link begins with
+    std::string m_out;
+    bool m_atFound = false;
+    std::size_t m_nextAt = 0; // the first at sign from where the last search began, or npos
+};
 
 } // namespace
 
@@ -141,11 +244,25 @@ std::string MarkupText(std::string_view text, int index, const TFormats &formats
     const TFormat *f = SelectedFormat(formats, index);
     if (!f)
         return std::string(text);
-    std::optional<std::string> linked = markupWebAddresses(text, *f);
-    const std::string_view r = linked ? std::string_view(*linked) : text;
-    if (!UUtils::FindEmail(r))
-        return linked ? std::move(*linked) : std::string(text);
-    return markupEmailAddresses(r, *f);
+    if (webLinksKeepAddressesApart(*f)) {
+        // One pass: each stretch of text and each web address gets its e-mail
+        // links as it is written.
+        LinkWriter out(text, *f);
+        walkWebAddresses(
+            text, [&](std::string_view t) { out.textWithEmailLinks(t); },
+            [&](std::string_view u) { out.webLink(u, true); });
+        return out.take();
+    }
+    // The template's pieces can hold an address or join one with the text
+    // around them, so the e-mail addresses are looked for in the finished text
+    // of the web pass.
+    LinkWriter web(text, *f);
+    walkWebAddresses(
+        text, [&](std::string_view t) { web.text(t); }, [&](std::string_view u) { web.webLink(u, false); });
+    const std::string linked = web.take();
+    LinkWriter out(linked, *f);
+    out.textWithEmailLinks(linked);
+    return out.take();
 }
 
 namespace {

@@ -107,28 +107,31 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
     return out;
 }
 
-std::vector<Fields> parse(std::string_view text, const Layout &layout)
+void parse(std::string_view text, const Layout &layout, const std::function<void(Fields &)> &onRecord)
 {
-    std::vector<Fields> records;
-    const auto lines = TextFile::splitLines(text);
-    Fields split;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        if (UUtils::Trim(lines[i]).empty())
+    TextFile::LineCursor lines(text);
+    std::string_view line;
+    if (!lines.next(line))
+        return;
+    // One field more than the record has, to see the escaped marker.
+    std::vector<std::string_view> split(layout.fieldCount + 1);
+    Fields fields(layout.fieldCount);
+    while (lines.next(line)) {
+        if (UUtils::Trim(line).empty())
             continue;
-        UUtils::SplitByChar('^', lines[i], split);
-        const bool escaped = split.size() > layout.fieldCount && split[layout.fieldCount] == escapedMarker;
-        split.resize(layout.fieldCount);
-        if (escaped) {
-            for (auto &field : split)
-                field = percentUnescaped(field);
-        } else if (layout.escapesLineBreaks) {
-            for (auto &field : split)
-                field = lineBreakUnescaped(field);
+        const std::size_t count = UUtils::SplitByChar('^', line, split);
+        const bool escaped = count > layout.fieldCount && split[layout.fieldCount] == escapedMarker;
+        for (std::size_t k = 0; k < layout.fieldCount; ++k) {
+            const std::string_view field = k < count ? split[k] : std::string_view();
+            if (escaped)
+                fields[k] = percentUnescaped(field);
+            else if (layout.escapesLineBreaks)
+                fields[k] = lineBreakUnescaped(field);
+            else
+                fields[k].assign(field);
         }
-        records.push_back(std::move(split));
-        split = Fields();
+        onRecord(fields);
     }
-    return records;
 }
 
 void appendHeader(std::string &out, const Layout &layout)

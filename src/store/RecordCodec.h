@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,10 +30,11 @@ using Fields = std::vector<std::string>;
 // The field after a record's own that marks the record as escaped.
 inline constexpr std::string_view escapedMarker = "%escaped";
 
-// Record lines of a file's text, each cut into exactly layout.fieldCount
-// fields: missing fields are empty, surplus fields are dropped. The header
-// line is skipped unread, and so is every line that holds only blanks.
-std::vector<Fields> parse(std::string_view text, const Layout &layout);
+// Calls onRecord for every record line of a file's text, in file order, with
+// the line cut into exactly layout.fieldCount fields: missing fields are
+// empty, surplus fields are dropped. The header line is skipped unread, and so
+// is every line that holds only blanks. onRecord may move the fields away.
+void parse(std::string_view text, const Layout &layout, const std::function<void(Fields &)> &onRecord);
 
 // Appends one record line (with its CR LF) to out.
 void appendRecord(std::string &out, std::span<const std::string *const> fields, const Layout &layout);

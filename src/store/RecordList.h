@@ -4,6 +4,7 @@
 #include "RecordCodec.h"
 #include "TextFile.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <memory>
@@ -71,14 +72,16 @@ public:
         m_fileRead = true;
         if (!text)
             return;
-        for (auto &fields : RecordCodec::parse(*text, layout())) {
+        // About one entry per line: the list grows once, not step by step.
+        m_entries.reserve(m_entries.size() + std::size_t(std::count(text->begin(), text->end(), '\n')) + 1);
+        RecordCodec::parse(*text, layout(), [this](RecordCodec::Fields &fields) {
             auto record = std::make_unique<Record>();
             std::size_t k = 0;
             for (auto member : Traits::fields)
                 (*record).*member = std::move(fields[k++]);
             std::string entry = (*record).*Traits::fields[0];
             append(std::move(entry), std::move(record));
-        }
+        });
     }
 
     // Rewrites the data file from every entry, in list order. The program always

@@ -346,12 +346,16 @@ std::optional<std::string> readIfExists(const std::filesystem::path &file)
     if (fd.get() < 0)
         throw EFileError::fromErrno("Cannot open file", file, errno);
 
+    // The bytes are read straight into the result, which is made as long as
+    // the file first and grown when the file turns out longer (it can grow
+    // while it is read, and a special file has no size).
     std::string content;
-    if (S_ISREG(st.st_mode) && st.st_size > 0)
-        content.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
+    std::size_t length = 0;
+    content.resize(S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 65536);
     for (;;) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (length == content.size())
+            content.resize(content.size() * 2);
+        ssize_t n = ::read(fd.get(), content.data() + length, content.size() - length);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -359,8 +363,9 @@ std::optional<std::string> readIfExists(const std::filesystem::path &file)
         }
         if (n == 0)
             break;
-        content.append(buffer, static_cast<std::size_t>(n));
+        length += static_cast<std::size_t>(n);
     }
+    content.resize(length);
     return content;
 }
 
@@ -434,25 +439,48 @@ void removeLeftoverTemporaries(const std::filesystem::path &file)
     }
 }
 
+LineCursor::LineCursor(std::string_view text) : m_text(text)
+{
+    if (auto zero = m_text.find('\0'); zero != std::string_view::npos)
+        m_text = m_text.substr(0, zero);
+    m_cr = find('\r');
+    m_lf = find('\n');
+}
+
+std::size_t LineCursor::find(char c) const
+{
+    if (m_start >= m_text.size())
+        return m_text.size();
+    const void *hit = std::memchr(m_text.data() + m_start, c, m_text.size() - m_start);
+    return hit ? std::size_t(static_cast<const char *>(hit) - m_text.data()) : m_text.size();
+}
+
+bool LineCursor::next(std::string_view &line)
+{
+    const std::size_t n = m_text.size();
+    if (m_start >= n)
+        return false;
+    if (m_cr < m_start)
+        m_cr = find('\r');
+    if (m_lf < m_start)
+        m_lf = find('\n');
+    const std::size_t end = std::min(m_cr, m_lf);
+    line = m_text.substr(m_start, end - m_start);
+    if (end == n)
+        m_start = n;
+    else if (end == m_cr && m_lf == end + 1)
+        m_start = end + 2;
+    else
+        m_start = end + 1;
+    return true;
+}
+
 std::vector<std::string_view> splitLines(std::string_view text)
 {
-    if (auto zero = text.find('\0'); zero != std::string_view::npos)
-        text = text.substr(0, zero);
-
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    const std::size_t n = text.size();
-    while (start < n) {
-        std::size_t i = start;
-        while (i < n && text[i] != '\r' && text[i] != '\n')
-            ++i;
-        lines.push_back(text.substr(start, i - start));
-        if (i < n && text[i] == '\r' && i + 1 < n && text[i + 1] == '\n')
-            i += 2;
-        else if (i < n)
-            i += 1;
-        start = i;
-    }
+    LineCursor cursor(text);
+    for (std::string_view line; cursor.next(line);)
+        lines.push_back(line);
     return lines;
 }
 

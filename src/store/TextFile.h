@@ -45,4 +45,24 @@ void removeLeftoverTemporaries(const std::filesystem::path &file);
 // a last line without a line end counts too. A byte 0 ends the text.
 std::vector<std::string_view> splitLines(std::string_view text);
 
+// The lines of a text as splitLines cuts them, one at a time, for texts too
+// large to list all their lines first.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view text);
+    // The next line, or false when there is none left.
+    bool next(std::string_view &line);
+
+private:
+    // The position of the first c at or after m_start, or the text's end.
+    std::size_t find(char c) const;
+
+    std::string_view m_text;
+    std::size_t m_start = 0;
+    // The next CR and the next LF at or after m_start (or the text's end):
+    // each is searched for once however many lines lie before it.
+    std::size_t m_cr = 0;
+    std::size_t m_lf = 0;
+};
+
 } // namespace TextFile

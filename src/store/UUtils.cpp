@@ -2,16 +2,30 @@
 
 namespace UUtils {
 
+std::size_t SplitByChar(char separator, std::string_view line, std::span<std::string_view> fields)
+{
+    std::size_t count = 0;
+    std::size_t start = 0;
+    while (count < fields.size()) {
+        const std::size_t end = line.find(separator, start);
+        if (end == std::string_view::npos) {
+            // What follows the last separator is a field only when it is not empty.
+            if (start < line.size())
+                fields[count++] = line.substr(start);
+            break;
+        }
+        fields[count++] = line.substr(start, end - start);
+        start = end + 1;
+    }
+    return count;
+}
+
 void SplitByChar(char separator, std::string_view line, std::vector<std::string> &fields)
 {
     fields.clear();
     std::size_t start = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == separator) {
-            fields.emplace_back(line.substr(start, i - start));
-            start = i + 1;
-        }
-    }
+    for (std::size_t end; (end = line.find(separator, start)) != std::string_view::npos; start = end + 1)
+        fields.emplace_back(line.substr(start, end - start));
     if (start < line.size())
         fields.emplace_back(line.substr(start));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,11 @@ namespace UUtils {
 // even an empty one; what follows the last separator becomes a field only when
 // it is not empty, so a trailing separator is optional.
 void SplitByChar(char separator, std::string_view line, std::vector<std::string> &fields);
+
+// The same cut without copying: the first fields.size() fields of the line go
+// into fields, as parts of the line. Returns how many fields the line has up
+// to that many; the rest of fields is left as it was.
+std::size_t SplitByChar(char separator, std::string_view line, std::span<std::string_view> fields);
 
 // True for the bytes that trimming removes: codes 0 to 32.
 constexpr bool isBlank(unsigned char c) { return c <= 32; }

@@ -17,8 +17,10 @@ QScreen *screenOf(const QWidget *window)
     return QGuiApplication::primaryScreen();
 }
 
-void centreOnScreen(QWidget *window)
+void centreOnScreen(QWidget *widget)
 {
+    // A window in a skinned frame is placed by its frame.
+    QWidget *window = widget->window();
     if (const QScreen *s = screenOf(window)) {
         QRect frame = window->frameGeometry();
         frame.moveCenter(s->availableGeometry().center());

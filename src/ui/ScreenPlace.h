@@ -10,7 +10,7 @@ namespace ScreenPlace {
 QScreen *screenOf(const QWidget *window);
 
 // Moves a top-level window so that its frame is centred in the work area of
-// the screen that holds it.
+// the screen that holds it. A window in a skinned frame moves its frame.
 void centreOnScreen(QWidget *window);
 
 } // namespace ScreenPlace

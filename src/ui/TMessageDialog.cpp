@@ -1,6 +1,7 @@
 #include "TMessageDialog.h"
 
 #include "ScreenPlace.h"
+#include "TbsBusinessSkinForm.h"
 #include "WidgetText.h"
 
 #include <QKeyEvent>
@@ -70,8 +71,13 @@ QRect toRect(const TBoxRect &r)
 
 // The height the window's frame adds to its client area: as the owner's frame
 // shows it, or the style's title bar before any window is framed.
-int frameHeight(const QWidget *dialog)
+// The height the window's frame adds to the client area: the skin's own frame
+// when it draws one, else what the window manager's frame around the owner
+// measures.
+int frameHeight(const QWidget *dialog, const TMessageDialog::Look &look)
 {
+    if (look.frameHeight > 0)
+        return look.frameHeight;
     const QWidget *owner = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
     if (owner && owner->isVisible())
         return std::max(0, owner->frameGeometry().height() - owner->geometry().height());
@@ -98,11 +104,13 @@ TMessageDialog::TMessageDialog(const std::string &text, TMsgKind kind, TMsgButto
     measures.labelHeight = textSize.height();
     measures.buttons = buttons;
     measures.buttonHeight = look.buttonHeight;
-    measures.frameMinWidth = look.frameMinWidth;
+    // The limits hold for the whole window; the frame's borders take their
+    // share of them from the client area.
+    measures.frameMinWidth = look.frameMinWidth - look.frameBorderWidth;
     const QScreen *screen = ScreenPlace::screenOf(this);
-    measures.workAreaWidth = screen ? screen->availableGeometry().width() : INT_MAX;
+    measures.workAreaWidth = screen ? screen->availableGeometry().width() - look.frameBorderWidth : INT_MAX;
     if (screen)
-        measures.workAreaClientHeight = screen->availableGeometry().height() - frameHeight(this);
+        measures.workAreaClientHeight = screen->availableGeometry().height() - frameHeight(this, look);
     measures.scrollBarWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     m_plan = MessageBoxGeometry(measures);
 
@@ -132,7 +140,10 @@ TMessageDialog::TMessageDialog(const std::string &text, TMsgKind kind, TMsgButto
         m_default->setDefault(true);
         m_default->setFocus();
     }
+    TbsBusinessSkinForm::frame(this);
 }
+
+TMessageDialog::~TMessageDialog() { TbsBusinessSkinForm::release(this); }
 
 void TMessageDialog::addIcon(TMsgKind kind)
 {

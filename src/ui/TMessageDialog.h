@@ -22,14 +22,19 @@ public:
         QString title;
         QFont labelFont;
         QFont buttonFont;
-        // The skin's button height and frame width; unskinned values until a
-        // skin engine supplies its own.
+        // The skin's button height, its frame picture's width (the narrowest
+        // the window may be, frame included), the width its frame's left and
+        // right borders add to the client area, and the height its title bar
+        // and top and bottom borders add.
         int buttonHeight = 25;
         int frameMinWidth = 120;
+        int frameBorderWidth = 0;
+        int frameHeight = 0;
     };
 
     TMessageDialog(const std::string &text, TMsgKind kind, TMsgButtons buttons, int helpContext,
                    const Look &look, QWidget *parent = nullptr);
+    ~TMessageDialog() override;
 
     // The places the window was built from.
     const TMessageBoxGeometry &plan() const { return m_plan; }

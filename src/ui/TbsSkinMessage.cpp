@@ -1,6 +1,7 @@
 #include "TbsSkinMessage.h"
 
 #include "TMessageDialog.h"
+#include "TSkinEngine.h"
 #include "WidgetText.h"
 
 #include <QApplication>
@@ -37,10 +38,16 @@ std::unique_ptr<TMessageDialog> TbsSkinMessage::CreateMessageDialog(const std::s
 {
     TMessageDialog::Look look;
     look.title = WidgetText::toWidget(titleFor(kind));
-    // With no skin loaded there are no skin fonts for UseSkinFont to prefer,
-    // no skinned button height and no frame picture.
-    look.labelFont = m_defaultFont;
-    look.buttonFont = m_defaultButtonFont;
+    // The skin in force gives the button height, the frame's limits and, when
+    // UseSkinFont is on, the fonts it has; the default fonts stand in for the
+    // ones it lacks.
+    const TSkinValues &skin = TSkinEngine::instance().current()->values();
+    look.labelFont = m_useSkinFont && skin.messageFont ? *skin.messageFont : m_defaultFont;
+    look.buttonFont = m_useSkinFont && skin.buttonFont ? *skin.buttonFont : m_defaultButtonFont;
+    look.buttonHeight = skin.buttonHeight;
+    look.frameMinWidth = skin.framePictureWidth;
+    look.frameBorderWidth = skin.borders.left() + skin.borders.right();
+    look.frameHeight = skin.titleBarHeight + skin.borders.top() + skin.borders.bottom();
 
     auto dialog = std::make_unique<TMessageDialog>(text, kind, buttons, helpContext, look, parent);
     if (m_alphaBlend)

@@ -23,8 +23,9 @@ struct TMessageBoxCall {
 
 // The message box component: every message of the program's own windows goes
 // through it. Its settings name the skin and fonts the boxes are drawn with.
-// Until a skin is loaded the boxes are unskinned: buttons 25 high, frames at
-// least 120 wide, the default fonts.
+// The boxes are drawn in the skin in force: buttons as high as its "button"
+// picture, windows at least as wide as its frame picture and, with UseSkinFont,
+// its fonts where it has them.
 class TbsSkinMessage : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString SkinData READ skinData WRITE setSkinData)

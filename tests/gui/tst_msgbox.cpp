@@ -4,6 +4,7 @@
 #include "GuiTestMain.h"
 #include "MessageBoxAnswers.h"
 #include "TMessageDialog.h"
+#include "TbsBusinessSkinForm.h"
 #include "TbsSkinMessage.h"
 
 #include <QLabel>
@@ -207,7 +208,8 @@ void TestMsgBox::showMessageBoxReturnsTheButtonPressed()
     QString title;
     // Pressed from inside the box's own modal loop, as a user would.
     QTimer::singleShot(0, this, [&] {
-        auto *dialog = qobject_cast<TMessageDialog *>(QApplication::activeModalWidget());
+        auto *dialog =
+            qobject_cast<TMessageDialog *>(TbsBusinessSkinForm::clientOf(QApplication::activeModalWidget()));
         if (!dialog)
             return;
         title = dialog->windowTitle();
@@ -425,10 +427,12 @@ void TestMsgBox::longLineHeldByTheWorkArea()
     auto dialog = b.dialog(line, TMsgKind::Information, OK | Cancel);
     const int workArea = QGuiApplication::primaryScreen()->availableGeometry().width();
     QVERIFY(messageLabel(dialog.get())->width() + 90 > workArea);
-    QCOMPARE(dialog->width(), workArea);
-    // The buttons are centred in the window that is left.
-    QCOMPARE(dialog->findChild<QPushButton *>("OK")->x(), (workArea - 150) / 2);
-    QCOMPARE(dialog->findChild<QPushButton *>("Cancel")->x(), (workArea - 150) / 2 + 80);
+    // The whole window, its skinned frame included, is as wide as the work area.
+    QCOMPARE(dialog->window()->width(), workArea);
+    QVERIFY(dialog->width() < workArea);
+    // The buttons are centred in the client area that is left.
+    QCOMPARE(dialog->findChild<QPushButton *>("OK")->x(), (dialog->width() - 150) / 2);
+    QCOMPARE(dialog->findChild<QPushButton *>("Cancel")->x(), (dialog->width() - 150) / 2 + 80);
 }
 
 void TestMsgBox::tallTextScrollsInsideTheWorkArea()
@@ -481,16 +485,17 @@ void TestMsgBox::fixedCentredDialog()
 {
     Box b;
     auto dialog = b.dialog("Centred", TMsgKind::Information, OK);
-    const Qt::WindowFlags flags = dialog->windowFlags();
-    QVERIFY(!(flags & Qt::WindowCloseButtonHint));
-    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
-    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    // The skinned frame has no caption buttons and keeps the window's size.
+    const TbsBusinessSkinForm *frame = TbsBusinessSkinForm::frameOf(dialog.get());
+    QVERIFY(frame);
+    QCOMPARE(frame->buttons(), TbsBusinessSkinForm::Buttons());
     QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+    QVERIFY(!frame->resizable());
     showAndActivate(dialog.get());
     const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
-    QVERIFY2((dialog->frameGeometry().center() - centre).manhattanLength() <= 1,
-             qPrintable(QStringLiteral("%1,%2").arg(dialog->frameGeometry().center().x()).arg(
-                 dialog->frameGeometry().center().y())));
+    const QRect window = dialog->window()->frameGeometry();
+    QVERIFY2((window.center() - centre).manhattanLength() <= 1,
+             qPrintable(QStringLiteral("%1,%2").arg(window.center().x()).arg(window.center().y())));
     dialog->done(1);
 }
 

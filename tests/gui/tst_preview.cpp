@@ -4,6 +4,7 @@
 #include "GuiTestMain.h"
 #include "MessageBoxAnswers.h"
 #include "TMessageDialog.h"
+#include "TbsBusinessSkinForm.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -169,7 +170,8 @@ void TestPreview::previewInTheRealBox()
     QString title, text;
     bool closed = false;
     QTimer::singleShot(0, this, [&] {
-        auto *box = qobject_cast<TMessageDialog *>(QApplication::activeModalWidget());
+        auto *box =
+            qobject_cast<TMessageDialog *>(TbsBusinessSkinForm::clientOf(QApplication::activeModalWidget()));
         if (!box)
             return;
         title = box->windowTitle();
