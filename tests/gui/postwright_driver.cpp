@@ -52,7 +52,7 @@ void openWhenActive(TfrmMain &window, TEmbeddedWB &browser, const QString &addre
         return;
     }
     subject->setFocus();
-    say(QStringLiteral("window ") + windowId(window));
+    say(QStringLiteral("window ") + windowId(*window.window()));
     browser.Navigate(address);
 }
 
@@ -80,7 +80,7 @@ int main(int argc, char **argv)
             QObject::connect(browser, &QWebEngineView::loadFinished, browser, [&window, browser] {
                 say(QStringLiteral("loaded ") + browser->title());
                 QWidget *focus = QApplication::focusWidget();
-                say(QStringLiteral("after ") + windowId(window) + QLatin1Char(' ') +
+                say(QStringLiteral("after ") + windowId(*window.window()) + QLatin1Char(' ') +
                     (focus ? focus->objectName() : QStringLiteral("none")));
             });
             openWhenActive(window, *browser, address, 100);

@@ -198,7 +198,7 @@ void TestPreview::previewDrawsEveryAmpersand()
     win.type("Q&A", {"http://x.com/?a=1&b=2"});
     QSize shown, typed;
     QTimer::singleShot(0, this, [&] {
-        auto *box = qobject_cast<TMessageDialog *>(QApplication::activeModalWidget());
+        auto *box = qobject_cast<TMessageDialog *>(TbsBusinessSkinForm::clientOf(QApplication::activeModalWidget()));
         if (!box)
             return;
         auto *label = box->findChild<QLabel *>(QStringLiteral("Message"));
