@@ -17,6 +17,8 @@ packages=(
   fonts-liberation
   xvfb xauth
   desktop-file-utils x11-utils
+  # the core built for Windows and its tests run under Wine (make test-windows)
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi

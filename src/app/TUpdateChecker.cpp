@@ -28,7 +28,11 @@ void startDirectly(const std::filesystem::path &program, const std::vector<std::
     for (const std::string &a : arguments)
         args << QString::fromLocal8Bit(a.data(), qsizetype(a.size()));
     // No shell stands between: the arguments reach the updater as they are.
+#ifdef _WIN32
+    QProcess::startDetached(QString::fromStdWString(program.native()), args);
+#else
     QProcess::startDetached(QString::fromLocal8Bit(program.c_str()), args);
+#endif
 }
 
 } // namespace

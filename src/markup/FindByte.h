@@ -69,8 +69,16 @@ inline std::size_t findLastByte(std::string_view t, std::size_t from, std::size_
     }
     if (to <= from)
         return std::string_view::npos;
+#ifdef _WIN32
+    // The Windows C library has no memrchr.
+    for (; to > from; --to)
+        if (t[to - 1] == c)
+            return to - 1;
+    return std::string_view::npos;
+#else
     const void *hit = memrchr(t.data() + from, c, to - from);
     return hit ? static_cast<std::size_t>(static_cast<const char *>(hit) - t.data()) : std::string_view::npos;
+#endif
 }
 
 } // namespace Markup

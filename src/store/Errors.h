@@ -22,6 +22,10 @@ public:
 
     // Builds the error for the current errno.
     static EFileError fromErrno(std::string action, std::filesystem::path file, int err);
+#ifdef _WIN32
+    // Builds the error for a Windows error code, as GetLastError() gives it.
+    static EFileError fromSystemError(std::string action, std::filesystem::path file, unsigned long code);
+#endif
 
 private:
     std::filesystem::path m_file;

@@ -4,17 +4,24 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#ifdef _WIN32
+#include <windows.h>
+
+#include <random>
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace TextFile {
 namespace {
 
+#ifndef _WIN32
 // Closes a descriptor on every path out of a function.
 class Fd {
 public:
@@ -42,30 +49,49 @@ private:
     int m_fd;
 };
 
+#endif
+
 constexpr std::string_view kTemporarySuffix = ".tmp";
 
+// File names in the system's own form: bytes here, UTF-16 on Windows, where a
+// name need not fit any 8-bit code page.
+using NameString = std::filesystem::path::string_type;
+using NameView = std::basic_string_view<std::filesystem::path::value_type>;
+
 // ".Forums.dat." in front of the random part of a temporary file's name.
-std::string temporaryPrefixFor(const std::filesystem::path &file)
+NameString temporaryPrefixFor(const std::filesystem::path &file)
 {
-    std::string prefix(1, '.');
-    prefix += file.filename().string();
+    NameString prefix(1, '.');
+    prefix += file.filename().native();
     prefix += '.';
     return prefix;
+}
+
+NameString temporarySuffix()
+{
+    return NameString(kTemporarySuffix.begin(), kTemporarySuffix.end());
+}
+
+bool isNameLetterOrDigit(std::filesystem::path::value_type c)
+{
+#ifdef _WIN32
+    return c < 0x80 && std::isalnum(static_cast<int>(c));
+#else
+    return std::isalnum(static_cast<unsigned char>(c));
+#endif
 }
 
 // Whether name is one of the temporary names that saves of file use. Earlier
 // versions of the program made eight lower-case letters and digits, the
 // system's generator makes six letters and digits.
-bool isTemporaryNameOf(std::string_view name, const std::filesystem::path &file)
+bool isTemporaryNameOf(NameView name, const std::filesystem::path &file)
 {
-    const std::string prefix = temporaryPrefixFor(file);
-    if (name.size() < prefix.size() + kTemporarySuffix.size() || !name.starts_with(prefix) ||
-        !name.ends_with(kTemporarySuffix))
+    const NameString prefix = temporaryPrefixFor(file);
+    const NameString suffix = temporarySuffix();
+    if (name.size() < prefix.size() + suffix.size() || !name.starts_with(prefix) || !name.ends_with(suffix))
         return false;
-    const std::string_view random =
-        name.substr(prefix.size(), name.size() - prefix.size() - kTemporarySuffix.size());
-    return random.size() >= 6 && random.size() <= 8 &&
-           std::all_of(random.begin(), random.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+    const NameView random = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    return random.size() >= 6 && random.size() <= 8 && std::all_of(random.begin(), random.end(), isNameLetterOrDigit);
 }
 
 // The file a path names once every symbolic link on the way is followed; the
@@ -86,6 +112,97 @@ std::filesystem::path followLinks(const std::filesystem::path &file)
     throw EFileError::fromErrno("Cannot write file", file, ELOOP);
 }
 
+#ifdef _WIN32
+// Closes a handle on every path out of a function.
+class Handle {
+public:
+    explicit Handle(HANDLE h) : m_h(h) {}
+    Handle(const Handle &) = delete;
+    Handle &operator=(const Handle &) = delete;
+    ~Handle() { reset(); }
+    HANDLE get() const { return m_h; }
+    bool valid() const { return m_h != INVALID_HANDLE_VALUE; }
+    // Closes now and reports the outcome, for the write path.
+    bool close()
+    {
+        const bool ok = CloseHandle(m_h) != 0;
+        m_h = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+    void reset()
+    {
+        if (valid())
+            CloseHandle(m_h);
+        m_h = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE m_h;
+};
+
+// A security descriptor that lets the user running the program, and nobody
+// else, at a file: the folder's inherited permissions do not apply to it.
+class OwnerOnly {
+public:
+    OwnerOnly()
+    {
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+            return;
+        DWORD size = sizeof m_user;
+        const bool gotUser = GetTokenInformation(token, TokenUser, m_user, size, &size) != 0;
+        CloseHandle(token);
+        if (!gotUser)
+            return;
+        const PSID sid = reinterpret_cast<TOKEN_USER *>(m_user)->User.Sid;
+        const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(sid) - sizeof(DWORD);
+        auto *acl = reinterpret_cast<ACL *>(m_acl);
+        m_ok = aclSize <= sizeof m_acl && InitializeAcl(acl, aclSize, ACL_REVISION) &&
+               AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, sid) &&
+               InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+               SetSecurityDescriptorDacl(&m_descriptor, TRUE, acl, FALSE) &&
+               SetSecurityDescriptorControl(&m_descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+        m_attributes = {sizeof m_attributes, &m_descriptor, FALSE};
+    }
+    bool ok() const { return m_ok; }
+    SECURITY_ATTRIBUTES *attributes() { return &m_attributes; }
+
+private:
+    alignas(8) unsigned char m_user[256];
+    alignas(8) unsigned char m_acl[256];
+    SECURITY_DESCRIPTOR m_descriptor{};
+    SECURITY_ATTRIBUTES m_attributes{};
+    bool m_ok = false;
+};
+
+void writeAll(HANDLE h, std::string_view content, const std::filesystem::path &file)
+{
+    const char *p = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1 << 24));
+        DWORD written = 0;
+        if (!WriteFile(h, p, chunk, &written, nullptr))
+            throw EFileError::fromSystemError("Cannot write file", file, GetLastError());
+        p += written;
+        left -= written;
+    }
+}
+
+// Six letters and digits from the system's randomness, as the POSIX
+// generator makes them.
+NameString randomPart()
+{
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::uniform_int_distribution<int> pick(0, int(sizeof kLetters) - 2);
+    NameString out;
+    for (int i = 0; i < 6; ++i)
+        out += static_cast<std::filesystem::path::value_type>(kLetters[pick(random)]);
+    return out;
+}
+
+#else
 // The process's file-creation mask. The kernel reports it without changing it;
 // setting it to read it back would race with files made meanwhile by the
 // browser engine's threads.
@@ -134,8 +251,88 @@ void writeAll(int fd, std::string_view content, const std::filesystem::path &fil
     }
 }
 
+#endif
+
 } // namespace
 
+#ifdef _WIN32
+std::optional<std::string> readIfExists(const std::filesystem::path &file)
+{
+    Handle h(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.valid()) {
+        const DWORD code = GetLastError();
+        // No file at that path, also when a part of the path is missing.
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return std::nullopt;
+        throw EFileError::fromSystemError("Cannot open file", file, code);
+    }
+    std::string content;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(h.get(), &size) && size.QuadPart > 0)
+        content.reserve(static_cast<std::size_t>(size.QuadPart));
+    char buffer[65536];
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(h.get(), buffer, sizeof buffer, &n, nullptr))
+            throw EFileError::fromSystemError("Cannot read file", file, GetLastError());
+        if (n == 0)
+            break;
+        content.append(buffer, n);
+    }
+    return content;
+}
+
+void writeReplacing(const std::filesystem::path &file, std::string_view content, Access access,
+                    Durability durability)
+{
+    const std::filesystem::path target = followLinks(file);
+    const std::filesystem::path dir = target.parent_path().empty() ? "." : target.parent_path();
+
+    // A private file is born owner-only and the move keeps its permissions;
+    // a shared one takes the folder's, as every new file there does.
+    OwnerOnly ownerOnly;
+    if (access == Access::Private && !ownerOnly.ok())
+        throw EFileError::fromSystemError("Cannot create a temporary file beside", file, GetLastError());
+    SECURITY_ATTRIBUTES *security = access == Access::Private ? ownerOnly.attributes() : nullptr;
+
+    // A new name each try; CREATE_NEW fails rather than open a file that is there.
+    std::filesystem::path temp;
+    HANDLE created = INVALID_HANDLE_VALUE;
+    DWORD code = ERROR_FILE_EXISTS;
+    for (int tries = 0; tries < 100 && code == ERROR_FILE_EXISTS; ++tries) {
+        temp = dir / (temporaryPrefixFor(target) + randomPart() + temporarySuffix());
+        created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, security, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        code = created == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    }
+    Handle h(created);
+    if (!h.valid())
+        throw EFileError::fromSystemError("Cannot create a temporary file beside", file, code);
+
+    bool renamed = false;
+    try {
+        writeAll(h.get(), content, file);
+        if (!FlushFileBuffers(h.get()))
+            throw EFileError::fromSystemError("Cannot write file", file, GetLastError());
+        if (!h.close())
+            throw EFileError::fromSystemError("Cannot write file", file, GetLastError());
+        // Write-through returns once the rename is on the disk: Windows has no
+        // separate flush of a folder.
+        DWORD flags = MOVEFILE_REPLACE_EXISTING;
+        if (durability == Durability::FileAndFolder)
+            flags |= MOVEFILE_WRITE_THROUGH;
+        if (!MoveFileExW(temp.c_str(), target.c_str(), flags))
+            throw EFileError::fromSystemError("Cannot write file", file, GetLastError());
+        renamed = true;
+    } catch (...) {
+        h.reset();
+        if (!renamed)
+            DeleteFileW(temp.c_str());
+        throw;
+    }
+}
+
+#else
 std::optional<std::string> readIfExists(const std::filesystem::path &file)
 {
     struct stat st {};
@@ -189,7 +386,7 @@ void writeReplacing(const std::filesystem::path &file, std::string_view content,
 
     // The system's generator makes a name no other file has, from its own
     // randomness, in every process alike; the file is born owner-only.
-    std::string pattern = (dir / (temporaryPrefixFor(target) + "XXXXXX")).string();
+    std::string pattern = (dir / (temporaryPrefixFor(target) + "XXXXXX")).native();
     pattern += kTemporarySuffix;
     Fd fd(::mkostemps(pattern.data(), int(kTemporarySuffix.size()), O_CLOEXEC));
     if (fd.get() < 0)
@@ -218,6 +415,8 @@ void writeReplacing(const std::filesystem::path &file, std::string_view content,
     }
 }
 
+#endif
+
 void removeLeftoverTemporaries(const std::filesystem::path &file)
 {
     const std::filesystem::path dir = file.parent_path().empty() ? "." : file.parent_path();
@@ -225,14 +424,18 @@ void removeLeftoverTemporaries(const std::filesystem::path &file)
     std::filesystem::directory_iterator it(dir, ec), end;
     // A folder that cannot be listed holds nothing this run could remove.
     for (; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (!isTemporaryNameOf(name, file))
+        if (!isTemporaryNameOf(it->path().filename().native(), file))
             continue;
         std::error_code kind;
         if (std::filesystem::is_directory(it->symlink_status(kind)))
             continue;
+#ifdef _WIN32
+        if (!DeleteFileW(it->path().c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+            throw EFileError::fromSystemError("Cannot delete file", it->path(), GetLastError());
+#else
         if (::unlink(it->path().c_str()) != 0 && errno != ENOENT)
             throw EFileError::fromErrno("Cannot delete file", it->path(), errno);
+#endif
     }
 }
 

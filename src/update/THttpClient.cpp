@@ -2,7 +2,9 @@
 
 #include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
+#ifndef POSTWRIGHT_NO_TLS
 #include <boost/asio/ssl.hpp>
+#endif
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/http/read.hpp>
@@ -14,8 +16,12 @@
 #include <mutex>
 #include <thread>
 
+#ifdef _WIN32
+#include <ws2tcpip.h>
+#else
 #include <netdb.h>
 #include <sys/socket.h>
+#endif
 
 namespace asio = boost::asio;
 namespace http = boost::beast::http;
@@ -216,6 +222,12 @@ std::optional<std::string> THttpClient::Get(const std::string &address)
 
 THttpClient::Answer THttpClient::exchange(const HttpUrl &url)
 {
+#ifdef POSTWRIGHT_NO_TLS
+    // A build without a TLS library cannot check a secure server, and a
+    // secure address is never fetched unchecked.
+    if (url.secure())
+        throw EHttpError("This build of the program cannot fetch https addresses: " + url.text());
+#endif
     asio::io_context io;
     Slicer slicer(io, m_pump);
     const Clock::time_point connectDeadline = Clock::now() + m_timing.connectLimit;
@@ -255,9 +267,13 @@ THttpClient::Answer THttpClient::exchange(const HttpUrl &url)
         throw EHttpError(lookup->error);
     const Endpoints endpoints = lookup->endpoints;
 
+#ifdef POSTWRIGHT_NO_TLS
+    asio::ip::tcp::socket socket(io);
+#else
     asio::ssl::context tlsContext(asio::ssl::context::tls_client);
     asio::ssl::stream<asio::ip::tcp::socket> tls(io, tlsContext);
     asio::ip::tcp::socket &socket = tls.next_layer();
+#endif
     auto close = [&socket] {
         error_code ignored;
         socket.close(ignored);
@@ -270,6 +286,7 @@ THttpClient::Answer THttpClient::exchange(const HttpUrl &url)
         throw EHttpError("Could not connect to " + url.hostHeader() + ": " + describe(ec));
 
     const auto slice = m_timing.dataSlice;
+#ifndef POSTWRIGHT_NO_TLS
     if (url.secure()) {
         tlsContext.set_default_verify_paths();
         tls.set_verify_mode(asio::ssl::verify_peer);
@@ -286,6 +303,7 @@ THttpClient::Answer THttpClient::exchange(const HttpUrl &url)
         if (ec)
             throw EHttpError("The secure connection to " + url.host + " failed: " + describe(ec));
     }
+#endif
 
     // Plain and secure connections differ only in the stream read and written.
     auto transfer = [&](auto &stream) {
@@ -376,7 +394,11 @@ THttpClient::Answer THttpClient::exchange(const HttpUrl &url)
         }
     };
 
+#ifdef POSTWRIGHT_NO_TLS
+    Answer answer = transfer(socket);
+#else
     Answer answer = url.secure() ? transfer(tls) : transfer(socket);
+#endif
     close();
     return answer;
 }

@@ -2,6 +2,8 @@
 
 #include "TextFile.h"
 
+#include <cstdio>
+
 namespace ErrorLog {
 namespace {
 
@@ -73,6 +75,19 @@ void append(const std::filesystem::path &file, std::string_view when, std::strin
 std::string localTimestamp(std::time_t moment)
 {
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &moment);
+    char text[40];
+    std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    std::string out(text, n);
+    // The system's strftime writes the zone's name for %z, not its offset: the
+    // offset is the local time read as if it were UTC, less the moment.
+    const long long offset = static_cast<long long>(_mkgmtime(&local)) - static_cast<long long>(moment);
+    const long long minutes = (offset < 0 ? -offset : offset) / 60;
+    std::snprintf(text, sizeof text, "%c%02lld:%02lld", offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
+    out += text;
+    return out;
+#else
     localtime_r(&moment, &local);
     char text[40];
     std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
@@ -81,6 +96,7 @@ std::string localTimestamp(std::time_t moment)
     if (out.size() >= 5)
         out.insert(out.size() - 2, 1, ':');
     return out;
+#endif
 }
 
 } // namespace ErrorLog
