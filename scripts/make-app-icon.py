@@ -8,25 +8,12 @@ sampled 4 x 4 times for smooth edges. Run it again after changing a shape; the
 PNG files it writes are committed beside the tool pictures.
 """
 import math
-import struct
 import sys
-import zlib
 from pathlib import Path
 
+from pngdraw import supersampled, write_png
+
 SIZES = (16, 24, 32, 48, 64, 128, 256)
-SUB = 4
-
-
-def png(path, size, pixels):
-    raw = b"".join(b"\0" + bytes(v for px in row for v in px) for row in pixels)
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    head = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
-    path.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", head) + chunk(b"IDAT", zlib.compress(raw, 9))
-                     + chunk(b"IEND", b""))
 
 
 def rounded_box(x, y, x0, y0, x1, y1, r):
@@ -83,34 +70,12 @@ def shade(x, y):
     return None
 
 
-def render(size):
-    rows = []
-    for py in range(size):
-        row = []
-        for px in range(size):
-            acc = [0.0, 0.0, 0.0, 0.0]
-            for sy in range(SUB):
-                for sx in range(SUB):
-                    c = shade((px + (sx + 0.5) / SUB) / size, (py + (sy + 0.5) / SUB) / size)
-                    if c:
-                        a = c[3] / 255.0
-                        for i in range(3):
-                            acc[i] += c[i] * a
-                        acc[3] += a
-            alpha = acc[3] / (SUB * SUB)
-            if alpha == 0:
-                row.append((0, 0, 0, 0))
-            else:
-                row.append(tuple(int(round(acc[i] / acc[3])) for i in range(3)) + (int(round(alpha * 255)),))
-        rows.append(row)
-    return rows
-
-
 def main():
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / "data" / "icons" / "app"
     out.mkdir(parents=True, exist_ok=True)
     for size in SIZES:
-        png(out / f"postwright-{size}.png", size, render(size))
+        rows = supersampled(size, size, lambda x, y: shade(x / size, y / size))
+        write_png(out / f"postwright-{size}.png", size, size, rows)
 
 
 if __name__ == "__main__":

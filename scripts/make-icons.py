@@ -7,50 +7,12 @@ is sampled 4 x 4 times for smooth edges. Run it again after changing a shape;
 the PNG files it writes are committed beside it.
 """
 import math
-import struct
 import sys
-import zlib
 from pathlib import Path
 
+from pngdraw import supersampled, write_png
+
 SIZE = 16
-SUB = 4
-
-
-def png(path, pixels):
-    raw = b"".join(b"\0" + bytes(v for px in row for v in px) for row in pixels)
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    head = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)
-    path.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", head) + chunk(b"IDAT", zlib.compress(raw, 9))
-                     + chunk(b"IEND", b""))
-
-
-def render(shade):
-    """shade(x, y) gives an (r, g, b, a) colour or None at a point of the 16 x 16 square."""
-    rows = []
-    for py in range(SIZE):
-        row = []
-        for px in range(SIZE):
-            acc = [0.0, 0.0, 0.0, 0.0]
-            for sy in range(SUB):
-                for sx in range(SUB):
-                    c = shade(px + (sx + 0.5) / SUB, py + (sy + 0.5) / SUB)
-                    if c:
-                        a = c[3] / 255.0
-                        for i in range(3):
-                            acc[i] += c[i] * a
-                        acc[3] += a
-            n = SUB * SUB
-            alpha = acc[3] / n
-            if alpha == 0:
-                row.append((0, 0, 0, 0))
-            else:
-                row.append(tuple(int(round(acc[i] / acc[3])) for i in range(3)) + (int(round(alpha * 255)),))
-        rows.append(row)
-    return rows
 
 
 def in_polygon(x, y, poly):
@@ -115,10 +77,10 @@ def stop(x, y):
 def main():
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / "data" / "icons"
     out.mkdir(parents=True, exist_ok=True)
-    png(out / "back.png", render(disc_with_arrow(-1)))
-    png(out / "forward.png", render(disc_with_arrow(+1)))
-    png(out / "refresh.png", render(refresh))
-    png(out / "stop.png", render(stop))
+    write_png(out / "back.png", SIZE, SIZE, supersampled(SIZE, SIZE, disc_with_arrow(-1)))
+    write_png(out / "forward.png", SIZE, SIZE, supersampled(SIZE, SIZE, disc_with_arrow(+1)))
+    write_png(out / "refresh.png", SIZE, SIZE, supersampled(SIZE, SIZE, refresh))
+    write_png(out / "stop.png", SIZE, SIZE, supersampled(SIZE, SIZE, stop))
 
 
 if __name__ == "__main__":

@@ -6,22 +6,15 @@ be), button pictures (normal, hover, pressed; the normal one's height is the
 height of the message box's buttons) and a drop-down arrow. Run it again after
 changing a colour; the PNG files it writes are committed.
 """
-import struct
-import zlib
 from pathlib import Path
+
+from pngdraw import write_png
 
 ROOT = Path(__file__).resolve().parent.parent
 
 
 def png(path, width, height, pixel):
-    raw = b"".join(b"\0" + b"".join(bytes(pixel(x, y)) for x in range(width)) for y in range(height))
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-
-    path.parent.mkdir(parents=True, exist_ok=True)
-    path.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
-                     + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+    write_png(path, width, height, [[pixel(x, y) for x in range(width)] for y in range(height)])
 
 
 def rgb(text):

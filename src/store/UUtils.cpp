@@ -1,5 +1,7 @@
 #include "UUtils.h"
 
+#include <algorithm>
+
 namespace UUtils {
 
 std::size_t SplitByChar(char separator, std::string_view line, std::span<std::string_view> fields)
@@ -38,6 +40,29 @@ std::string_view Trim(std::string_view text)
     while (e > b && isBlank(static_cast<unsigned char>(text[e - 1])))
         --e;
     return text.substr(b, e - b);
+}
+
+std::string_view TrimSpacesAndTabs(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string AsciiLowerCase(std::string_view text)
+{
+    std::string lower(text);
+    for (char &c : lower)
+        c = AsciiLower(c);
+    return lower;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 } // namespace UUtils

@@ -1,22 +1,16 @@
 #include "HttpUrl.h"
 
+#include "UUtils.h"
+
 #include <algorithm>
 #include <charconv>
 #include <vector>
 
 namespace {
 
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return out;
-}
-
 bool startsWithNoCase(std::string_view s, std::string_view prefix)
 {
-    return s.size() >= prefix.size() && lower(s.substr(0, prefix.size())) == prefix;
+    return s.size() >= prefix.size() && UUtils::AsciiLowerCase(s.substr(0, prefix.size())) == prefix;
 }
 
 // Removes "." and ".." segments from an absolute path; the query stays as it is.
@@ -127,10 +121,7 @@ std::optional<HttpUrl> ParseHttpUrl(std::string_view text)
 
 std::optional<HttpUrl> ResolveHttpUrl(const HttpUrl &base, std::string_view reference)
 {
-    while (!reference.empty() && (reference.front() == ' ' || reference.front() == '\t'))
-        reference.remove_prefix(1);
-    while (!reference.empty() && (reference.back() == ' ' || reference.back() == '\t'))
-        reference.remove_suffix(1);
+    reference = UUtils::TrimSpacesAndTabs(reference);
     if (startsWithNoCase(reference, "http://") || startsWithNoCase(reference, "https://"))
         return ParseHttpUrl(reference);
     // Any other scheme ("ftp:", "mailto:") is not an address this client can follow.

@@ -1,5 +1,7 @@
 #include "THttpClient.h"
 
+#include "UUtils.h"
+
 #include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
 #ifndef POSTWRIGHT_NO_TLS
@@ -110,18 +112,6 @@ struct Lookup {
     std::string error;
 };
 
-bool iequals(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = a[i], y = b[i];
-        if ((x >= 'A' && x <= 'Z' ? x + 32 : x) != (y >= 'A' && y <= 'Z' ? y + 32 : y))
-            return false;
-    }
-    return true;
-}
-
 THttpClient::Endpoints lookUp(const std::string &host, unsigned short port, int flags)
 {
     addrinfo hints{};
@@ -167,7 +157,7 @@ bool THttpClient::NeverResolves(std::string_view host)
         host.remove_suffix(1);
     const std::size_t dot = host.rfind('.');
     const std::string_view last = dot == std::string_view::npos ? host : host.substr(dot + 1);
-    return iequals(last, "example") || iequals(last, "invalid");
+    return UUtils::EqualsIgnoringAsciiCase(last, "example") || UUtils::EqualsIgnoringAsciiCase(last, "invalid");
 }
 
 THttpClient::Resolver THttpClient::NumericResolver()
@@ -384,9 +374,9 @@ THttpClient::Answer THttpClient::exchange(const HttpUrl &url)
             for (const auto &field : message) {
                 const std::string_view name(field.name_string().data(), field.name_string().size());
                 const std::string_view value(field.value().data(), field.value().size());
-                if (iequals(name, "Set-Cookie") || iequals(name, "Set-Cookie2"))
+                if (UUtils::EqualsIgnoringAsciiCase(name, "Set-Cookie") || UUtils::EqualsIgnoringAsciiCase(name, "Set-Cookie2"))
                     m_cookies.store(url.host, value);
-                else if (iequals(name, "Location") && !answer.location)
+                else if (UUtils::EqualsIgnoringAsciiCase(name, "Location") && !answer.location)
                     answer.location = std::string(value);
             }
             answer.body = std::move(message.body());

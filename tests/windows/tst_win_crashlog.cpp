@@ -2,6 +2,7 @@
 // crash.log with what ended it and a backtrace, and ends as it would have
 // without the report; the next start takes the report once.
 #include "Check.h"
+#include "Scratch.h"
 #include "CrashLog.h"
 
 #include <windows.h>
@@ -63,9 +64,7 @@ int main()
     LocalFree(argv);
 
     Check check("tst_win_crashlog");
-    wchar_t tempDir[MAX_PATH + 1];
-    GetTempPathW(MAX_PATH + 1, tempDir);
-    const fs::path dir = fs::path(tempDir) / (L"postwright-crash-" + std::to_wstring(GetCurrentProcessId()));
+    const fs::path dir = scratchPath(L"postwright-crash-");
     fs::create_directories(dir);
 
     struct Case {

@@ -2,6 +2,7 @@
 // own on 127.0.0.1: plain HTTP answers of every framing, redirects, failures,
 // the downloaded file byte for byte, and https refused by a build without TLS.
 #include "Check.h"
+#include "Scratch.h"
 #include "DownloadFile.h"
 #include "HttpCookies.h"
 #include "THttpClient.h"
@@ -126,10 +127,7 @@ int main()
 
     // The downloaded file holds the answer's bytes exactly: no line end is
     // turned into another on the way to the disk.
-    wchar_t tempDir[MAX_PATH + 1];
-    GetTempPathW(MAX_PATH + 1, tempDir);
-    const fs::path file =
-        fs::path(tempDir) / (L"mainappupdate-" + std::to_wstring(GetCurrentProcessId()) + L".inf");
+    const fs::path file = scratchPath(L"mainappupdate-", L".inf");
     THttpCookies cookies;
     THttpClient client(
         cookies, [] { return true; }, loopback);
@@ -145,8 +143,7 @@ int main()
     // The whole update check over the transfer: the description fetched into
     // the application directory, the newer version offered, and Updater.exe
     // beside the program started with the base address, the version and "A".
-    const fs::path appDir =
-        fs::path(tempDir) / (L"postwright-update-" + std::to_wstring(GetCurrentProcessId()));
+    const fs::path appDir = scratchPath(L"postwright-update-");
     fs::create_directories(appDir);
     fs::path started;
     std::vector<std::string> arguments;

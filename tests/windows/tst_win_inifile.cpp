@@ -2,6 +2,7 @@
 // the system's own GetPrivateProfileStringA, from the same file. Both must
 // give what the case expects, so a difference shows which one strays.
 #include "Check.h"
+#include "Scratch.h"
 #include "IniCases.h"
 #include "TIniFile.h"
 
@@ -91,9 +92,7 @@ int main()
                                [&](const IniCases::Rule &c) { return d.rule == c.name; }) ||
                        std::any_of(longValues.begin(), longValues.end(),
                                    [&](const IniCases::LongValue &c) { return d.rule == c.name; }));
-    char tempDir[MAX_PATH + 1];
-    GetTempPathA(sizeof tempDir, tempDir);
-    const fs::path dir = fs::path(tempDir) / ("postwright-ini-" + std::to_string(GetCurrentProcessId()));
+    const fs::path dir = scratchPath(L"postwright-ini-");
     fs::create_directories(dir);
 
     int index = 0;

@@ -3,6 +3,7 @@
 // A program of ours stands in for the browser and records what it was given.
 #include "BrowserCommand.h"
 #include "Check.h"
+#include "Scratch.h"
 #include "OpenInBrowser.h"
 
 #include <windows.h>
@@ -122,9 +123,7 @@ int main()
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
 
-    char tempDir[MAX_PATH + 1];
-    GetTempPathA(sizeof tempDir, tempDir);
-    const fs::path dir = fs::path(tempDir) / ("postwright-opener-" + std::to_string(GetCurrentProcessId()));
+    const fs::path dir = scratchPath(L"postwright-opener-");
     fs::create_directories(dir);
 
     struct Case {

@@ -2,6 +2,7 @@
 // the temporary file beside the target, owner-only private files, leftover
 // temporaries, and errors that name the file and the system's reason.
 #include "Check.h"
+#include "Scratch.h"
 #include "Errors.h"
 #include "TextFile.h"
 
@@ -95,9 +96,7 @@ bool ownerOnly(const fs::path &file)
 int main()
 {
     Check check("tst_win_textfile");
-    wchar_t tempDir[MAX_PATH + 1];
-    GetTempPathW(MAX_PATH + 1, tempDir);
-    const fs::path dir = fs::path(tempDir) / (L"postwright-files-" + std::to_wstring(GetCurrentProcessId()));
+    const fs::path dir = scratchPath(L"postwright-files-");
     fs::create_directories(dir);
 
     // Every byte survives, under names that no 8-bit code page holds.

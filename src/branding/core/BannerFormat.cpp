@@ -1,24 +1,14 @@
 #include "BannerFormat.h"
 
-#include <algorithm>
+#include "UUtils.h"
+
 #include <string>
 
 namespace BannerFormat {
-namespace {
-
-std::string lowerCase(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
-    return lower;
-}
-
-} // namespace
 
 bool IsAnimated(std::string_view fullPath)
 {
-    return lowerCase(fullPath).find(".gif") != std::string::npos;
+    return UUtils::AsciiLowerCase(fullPath).find(".gif") != std::string::npos;
 }
 
 Kind StillKind(std::string_view fileName)
@@ -26,7 +16,7 @@ Kind StillKind(std::string_view fileName)
     const std::size_t dot = fileName.rfind('.');
     if (dot == std::string_view::npos)
         return Kind::Unknown;
-    const std::string extension = lowerCase(fileName.substr(dot + 1));
+    const std::string extension = UUtils::AsciiLowerCase(fileName.substr(dot + 1));
     if (extension == "bmp")
         return Kind::Bitmap;
     if (extension == "ico")

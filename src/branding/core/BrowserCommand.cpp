@@ -1,14 +1,14 @@
 #include "BrowserCommand.h"
 
+#include "UUtils.h"
+
 #include <algorithm>
 
 namespace BrowserCommand {
 
 std::string ProgramFromRegistryCommand(std::string_view command)
 {
-    std::string lower(command);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+    const std::string lower = UUtils::AsciiLowerCase(command);
     const std::size_t exe = lower.find(".exe");
     std::string program = (exe == std::string::npos ? std::string() : lower.substr(0, exe)) + ".exe";
     program.erase(std::remove(program.begin(), program.end(), '"'), program.end());

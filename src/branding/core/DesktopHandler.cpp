@@ -1,6 +1,7 @@
 #include "DesktopHandler.h"
 
 #include "TextFile.h"
+#include "UUtils.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,23 +13,6 @@ namespace fs = std::filesystem;
 
 namespace DesktopHandler {
 namespace {
-
-std::string lowerCase(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
-    return lower;
-}
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 // A desktop-entry style key file: groups of "key=value" lines, "#" comments.
 // Of a key given twice in a group, the first counts.
@@ -49,7 +33,7 @@ public:
         KeyFile keys;
         std::map<std::string, std::string> *group = nullptr;
         for (std::string_view line : TextFile::splitLines(*text)) {
-            line = trimmed(line);
+            line = UUtils::TrimSpacesAndTabs(line);
             if (line.empty() || line.front() == '#')
                 continue;
             if (line.front() == '[' && line.back() == ']') {
@@ -59,8 +43,8 @@ public:
             const std::size_t eq = line.find('=');
             if (!group || eq == std::string_view::npos)
                 continue;
-            group->emplace(std::string(trimmed(line.substr(0, eq))),
-                           std::string(trimmed(line.substr(eq + 1))));
+            group->emplace(std::string(UUtils::TrimSpacesAndTabs(line.substr(0, eq))),
+                           std::string(UUtils::TrimSpacesAndTabs(line.substr(eq + 1))));
         }
         return keys;
     }
@@ -83,14 +67,14 @@ public:
         auto g = m_groups.find(group);
         if (g == m_groups.end())
             return items;
-        const std::string wanted = lowerCase(mimeType);
+        const std::string wanted = UUtils::AsciiLowerCase(mimeType);
         for (const auto &[key, value] : g->second) {
-            if (lowerCase(key) != wanted)
+            if (UUtils::AsciiLowerCase(key) != wanted)
                 continue;
             std::string_view rest = value;
             while (!rest.empty()) {
                 const std::size_t semicolon = rest.find(';');
-                const std::string_view item = trimmed(rest.substr(0, semicolon));
+                const std::string_view item = UUtils::TrimSpacesAndTabs(rest.substr(0, semicolon));
                 if (!item.empty())
                     items.emplace_back(item);
                 rest = semicolon == std::string_view::npos ? std::string_view() : rest.substr(semicolon + 1);
@@ -232,7 +216,7 @@ XdgDirs XdgDirs::fromEnvironment()
             const std::size_t colon = rest.find(':');
             const std::string_view name = rest.substr(0, colon);
             if (!name.empty())
-                dirs.desktops.push_back(lowerCase(name));
+                dirs.desktops.push_back(UUtils::AsciiLowerCase(name));
             rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
         }
     }

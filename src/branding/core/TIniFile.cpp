@@ -1,6 +1,7 @@
 #include "TIniFile.h"
 
 #include "TextFile.h"
+#include "UUtils.h"
 
 #include <algorithm>
 
@@ -18,17 +19,6 @@ std::string_view trimmed(std::string_view s)
     while (!s.empty() && isBlank(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return asciiLower(x) == asciiLower(y); });
 }
 
 std::string_view withoutQuotes(std::string_view value)
@@ -92,11 +82,12 @@ void TIniFile::parse(std::string_view text)
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const
 {
-    auto s = std::find_if(m_sections.begin(), m_sections.end(),
-                          [&](const Section &candidate) { return sameName(candidate.name, section); });
+    auto s = std::find_if(m_sections.begin(), m_sections.end(), [&](const Section &candidate) {
+        return UUtils::EqualsIgnoringAsciiCase(candidate.name, section);
+    });
     if (s != m_sections.end()) {
         for (const Entry &e : s->entries)
-            if (sameName(e.key, key))
+            if (UUtils::EqualsIgnoringAsciiCase(e.key, key))
                 return e.value;
     }
     return std::string(defaultValue);

@@ -1,6 +1,7 @@
 #include "MessageBoxRules.h"
 
 #include "Errors.h"
+#include "UUtils.h"
 
 #include <array>
 #include <filesystem>
@@ -94,8 +95,7 @@ std::string ApplicationTitle(std::string_view executablePath)
 {
     std::string title = std::filesystem::path(executablePath).stem().string();
     for (std::size_t i = 1; i < title.size(); ++i)
-        if (title[i] >= 'A' && title[i] <= 'Z')
-            title[i] = char(title[i] - 'A' + 'a');
+        title[i] = UUtils::AsciiLower(title[i]);
     return title;
 }
 
