@@ -12,6 +12,8 @@ packages=(
   libboost-dev libre2-dev zlib1g-dev
   # libwmf reads no metafile at all unless it finds a font, hence the URW fonts
   libwmf-dev fonts-urw-base35 libemf2svg-dev xdg-utils
+  # libwmf's link line names these libraries, whose -dev packages it does not pull in
+  libjpeg-dev libexpat1-dev
   libssl-dev ca-certificates
   libbenchmark-dev
   fonts-liberation
