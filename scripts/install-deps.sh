@@ -18,7 +18,8 @@ packages=(
   libbenchmark-dev
   fonts-liberation
   xvfb xauth
-  desktop-file-utils x11-utils
+  # the package test: cpack's .deb generator needs file to find the program's libraries
+  desktop-file-utils x11-utils file
   # the core built for Windows and its tests run under Wine (make test-windows)
   g++-mingw-w64-x86-64-posix wine64
 )
