@@ -120,11 +120,12 @@ private:
     // becomes m_pos.
     std::size_t copyUntil(std::size_t to, char a, char b, bool stopAtMark)
     {
-        // The text goes in steps, each taking the room it needs.
-        constexpr std::size_t step = 16 * 1024;
+        // The text goes into the room there is, in one go where it fits;
+        // where little is left, the buffer makes a whole step more.
+        constexpr std::size_t leastRoom = 256;
         while (m_pos < to) {
-            const std::size_t n = std::min(to - m_pos, step);
-            char *place = m_out.room(n, m_pos);
+            char *place = m_out.room(leastRoom, m_pos);
+            const std::size_t n = std::min(to - m_pos, m_out.spare());
             std::size_t copied = n;
             if (stopAtMark)
                 copied = Markup::copyUntilEither(m_input.data() + m_pos, n, place, a, b);
@@ -160,7 +161,7 @@ private:
         const std::string_view middle = m_format.LinkMiddle, linkEnd = m_format.LinkEnd;
         char *p = m_out.room(middle.size() + length + linkEnd.size(), end);
         Markup::OutputBuffer::copySmall(p, middle.data(), middle.size());
-        std::memcpy(p + middle.size(), m_out.data() + shown, length);
+        Markup::OutputBuffer::copySmall(p + middle.size(), m_out.data() + shown, length);
         Markup::OutputBuffer::copySmall(p + middle.size() + length, linkEnd.data(), linkEnd.size());
         m_out.advance(middle.size() + length + linkEnd.size());
 

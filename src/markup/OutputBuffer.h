@@ -30,6 +30,9 @@ public:
         return m_next;
     }
 
+    // How many bytes fit before room() has to make more.
+    std::size_t spare() const { return std::size_t(m_end - m_next); }
+
     // The next n bytes, at the place room() gave, are written.
     void advance(std::size_t n) { m_next += n; }
 
@@ -50,12 +53,15 @@ public:
     // The text written; the buffer is done with.
     std::string take();
 
-    // Copies n bytes. Most pieces of a link are short, and for them a few moves
-    // of fixed size cost less than a call to memcpy.
+    // Copies n bytes. Most pieces of a link and most addresses are short, and
+    // for them a few moves of fixed size cost less than a call to memcpy.
     static void copySmall(char *to, const char *from, std::size_t n)
     {
-        if (n > 32) {
+        if (n > 64) {
             std::memcpy(to, from, n);
+        } else if (n > 32) {
+            std::memcpy(to, from, 32);
+            std::memcpy(to + n - 32, from + n - 32, 32);
         } else if (n >= 16) {
             std::memcpy(to, from, 16);
             std::memcpy(to + n - 16, from + n - 16, 16);
