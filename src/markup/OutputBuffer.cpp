@@ -22,16 +22,22 @@ OutputBuffer::OutputBuffer(std::size_t inputSize) : m_inputSize(inputSize)
 
 void OutputBuffer::grow(std::size_t n, std::size_t read)
 {
-    const std::size_t used = size();
-    if (m_text.capacity() - used < n) {
-        // Scale what the input read so far has grown into to the whole input,
-        // with an eighth more, and grow by half at least.
-        read = std::min(read, m_inputSize);
-        const std::size_t left = m_inputSize - read;
-        const double grown = read ? double(used + n) / double(read) : 1.0;
-        const std::size_t wanted = used + n + std::size_t(double(left) * grown * 1.125);
+    const std::size_t used = size(), capacity = m_text.capacity();
+    // What the whole text will take: what the input read so far has grown
+    // into, scaled to the whole input, with an eighth more.
+    read = std::min(read, m_inputSize);
+    const std::size_t left = m_inputSize - read;
+    const double grown = read ? double(used + n) / double(read) : 1.0;
+    const std::size_t expected = used + n + std::size_t(double(left) * grown * 1.125);
+    // Moving to a larger block copies what is written so far. So once a few
+    // thousand bytes tell how the text grows, and while little of it is
+    // written, the block is made as large as expected at once; later only
+    // when it is full, and then by half at least.
+    const bool full = capacity - used < n;
+    const bool early = read >= 4096 && used <= capacity / 8;
+    if (full || (early && expected > capacity)) {
         m_text.resize(used);
-        m_text.reserve(std::max({wanted, used + n + left, m_text.capacity() + m_text.capacity() / 2}));
+        m_text.reserve(std::max({expected, used + n + left, full ? capacity + capacity / 2 : 0}));
     }
     m_text.resize(std::min(m_text.capacity(), used + std::max(n, lengthStep)));
     m_next = m_text.data() + used;
