@@ -39,7 +39,8 @@ public:
     // Takes back the last n bytes written.
     void rewind(std::size_t n) { m_next -= n; }
 
-    // Writes the pieces one after the other.
+    // Writes the pieces one after the other. None may lie in the buffer
+    // itself: making room can move it.
     template <class... Pieces> void put(std::size_t read, const Pieces &...pieces)
     {
         char *p = room((std::size_t(0) + ... + pieces.size()), read);
