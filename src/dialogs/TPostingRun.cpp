@@ -24,20 +24,25 @@
 
 namespace {
 
-// A green tick, drawn to fit a list row.
+// A white tick on a green disc, drawn to fit a list row and to show on a
+// selected row too.
 QIcon markIcon()
 {
-    QPixmap tick(12, 12);
-    tick.fill(Qt::transparent);
-    QPainter painter(&tick);
+    QPixmap mark(12, 12);
+    mark.fill(Qt::transparent);
+    QPainter painter(&mark);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(0x2e, 0x8b, 0x2e), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x2e, 0x8b, 0x2e));
+    painter.drawEllipse(QRectF(0.5, 0.5, 11, 11));
+    painter.setPen(QPen(Qt::white, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
     QPainterPath path;
-    path.moveTo(2, 6.5);
-    path.lineTo(5, 9.5);
-    path.lineTo(10, 2.5);
+    path.moveTo(3.2, 6.2);
+    path.lineTo(5.2, 8.4);
+    path.lineTo(8.8, 3.8);
     painter.drawPath(path);
-    return QIcon(tick);
+    return QIcon(mark);
 }
 
 // The host of an address, with its port where the address names one; empty

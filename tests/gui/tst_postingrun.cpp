@@ -191,8 +191,14 @@ void TestPostingRun::logInHere()
     openPage(f, server, page, title);
     list(f)->setCurrentRow(0);
     if (byShortcut) {
+        // The keys work while the page has the keyboard, a field of it the caret.
         QVERIFY(f.activate());
-        QTest::keyClick(f.window.get(), Qt::Key_L, Qt::ControlModifier);
+        QWidget *page = f.browser()->focusProxy();
+        page->setFocus();
+        if (title == "Login")
+            QVERIFY(BrowserTestUtil::focusField(f.browser(), "[name=q]"));
+        QTRY_COMPARE(QApplication::focusWidget(), page);
+        QTest::keyClick(page, Qt::Key_L, Qt::ControlModifier);
     } else {
         run(f, "actLogInHere");
     }
