@@ -152,11 +152,16 @@ void TPostingRun::openAndLogIn()
     const auto row = selectedForum();
     if (!row)
         return;
-    TForum forum = m_forums.record(*row);
-    m_pendingLogin.reset();
+    // Waiting before the page is asked for, whenever the browser tells that
+    // it began; an address that opens nothing leaves nothing waiting.
+    m_pendingLogin = PendingLogin{m_forums.record(*row)};
     say({});
-    m_commands.open();
-    m_pendingLogin = PendingLogin{std::move(forum)};
+    try {
+        m_commands.open();
+    } catch (...) {
+        m_pendingLogin.reset();
+        throw;
+    }
 }
 
 void TPostingRun::loadStarted()

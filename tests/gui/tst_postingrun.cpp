@@ -28,10 +28,19 @@ std::string forumsFile(const QStringList &addresses)
     return file;
 }
 
-QListWidget *list(const MainWindowFixture &f) { return f.control<QListWidget>("lvwForums"); }
-QString status(const MainWindowFixture &f) { return f.control<QLabel>("lblStatus")->text(); }
+QListWidget *list(const MainWindowFixture &f)
+{
+    return f.control<QListWidget>("lvwForums");
+}
+QString status(const MainWindowFixture &f)
+{
+    return f.control<QLabel>("lblStatus")->text();
+}
 
-void run(const MainWindowFixture &f, const char *command) { f.control<QAction>(command)->trigger(); }
+void run(const MainWindowFixture &f, const char *command)
+{
+    f.control<QAction>(command)->trigger();
+}
 
 // Waits for the page with this title, loaded anew.
 bool loadsNew(MainWindowFixture &f, QSignalSpy &finished, const QString &title)
@@ -116,6 +125,7 @@ private slots:
     void openAndLogIn();
     void submissionMarksTheForum_data();
     void submissionMarksTheForum();
+    void logThatCannotBeWrittenIsReported();
     void changingTheMessageClearsTheMarks_data();
     void changingTheMessageClearsTheMarks();
     void nextForumSkipsMarkedForums();
@@ -159,19 +169,20 @@ void TestPostingRun::logInHere_data()
     QTest::newRow("the nearest text field before the password field")
         << "/login.html"
         << "Login" << true << "User name and password filled in. Nothing was sent."
-        << Checks{{login + "nick.value", "alice"},        {login + "pw.value", "s3cr\"et'"},
-                  {login + "email.value", "e"},           {login + "pw2.value", "p2"},
-                  {login + "after.value", "a"},           {"document.forms[0].q.value", "q"}};
+        << Checks{{login + "nick.value", "alice"}, {login + "pw.value", "s3cr\"et'"},
+                  {login + "email.value", "e"},    {login + "pw2.value", "p2"},
+                  {login + "after.value", "a"},    {"document.forms[0].q.value", "q"}};
     QTest::newRow("no field before the password field")
         << "/login_password_first.html"
-        << "Password first" << false << "Password filled in; no user name field comes before it. Nothing was sent."
+        << "Password first" << false
+        << "Password filled in; no user name field comes before it. Nothing was sent."
         << Checks{{"document.forms[0].pw.value", "s3cr\"et'"},
                   {"document.forms[0].user.value", "u"},
                   {"document.forms[0].after.value", "a"}};
-    QTest::newRow("no password field") << "/two_forms.html"
-                                       << "Two forms" << false
-                                       << "This page has no password field: nothing was filled in."
-                                       << Checks{{"document.forms[0].subject.value", "old one"}};
+    QTest::newRow("no password field")
+        << "/two_forms.html"
+        << "Two forms" << false << "This page has no password field: nothing was filled in."
+        << Checks{{"document.forms[0].subject.value", "old one"}};
     const QString inner = QStringLiteral("document.getElementById('inner').contentDocument.forms[1].");
     QTest::newRow("a login form in a frame")
         << "/login_frame.html"
@@ -261,9 +272,9 @@ void TestPostingRun::submissionMarksTheForum()
     QCOMPARE(rowTexts(f), addresses);
     const QString log = QString::fromStdString(f.read("PostLog.dat"));
     if (marked) {
-        static const QRegularExpression line(
-            QStringLiteral("^Time\\^URL\\^Subject\\^\r\n"
-                           "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d\\^(.*)\\^%escaped\\^\r\n$"));
+        static const QRegularExpression line(QStringLiteral(
+            "^Time\\^URL\\^Subject\\^\r\n"
+            "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d\\^(.*)\\^%escaped\\^\r\n$"));
         const QRegularExpressionMatch m = line.match(log);
         QVERIFY2(m.hasMatch(), qPrintable(log));
         QCOMPARE(m.captured(1), address("/post.html") + QStringLiteral("^Hello %5E there"));
@@ -272,6 +283,21 @@ void TestPostingRun::submissionMarksTheForum()
         QCOMPARE(log, QStringLiteral("<missing>"));
     }
     QVERIFY(errors.details.isEmpty());
+}
+
+void TestPostingRun::logThatCannotBeWrittenIsReported()
+{
+    MainWindowFixture f(forumsFile({address("/post.html")}));
+    ReportedErrors errors;
+    std::filesystem::create_directory(f.appDir / "PostLog.dat");
+    f.control<QLineEdit>("edtSubject")->setText("Subject");
+    openForum(f, 0, "Post");
+    insert(f, "btnAutoInsert");
+    send(f);
+    // The forum is marked all the same; the error names the file.
+    QCOMPARE(marks(f), QList<bool>{true});
+    QCOMPARE(errors.details.size(), 1);
+    QVERIFY2(errors.details.front().contains("PostLog.dat"), qPrintable(errors.details.front()));
 }
 
 void TestPostingRun::changingTheMessageClearsTheMarks_data()
