@@ -123,6 +123,7 @@ private slots:
     void logInHere_data();
     void logInHere();
     void openAndLogIn();
+    void openAndLogInStaysOnTheForumsSite();
     void submissionMarksTheForum_data();
     void submissionMarksTheForum();
     void logThatCannotBeWrittenIsReported();
@@ -240,6 +241,27 @@ void TestPostingRun::openAndLogIn()
     // The fill comes once: a page loaded afterwards is left alone.
     openPage(f, server, "/login.html", "Login");
     QCOMPARE(BrowserTestUtil::valueOf(f.browser(), "[name=nick]"), QStringLiteral("n"));
+    QVERIFY(errors.details.isEmpty());
+}
+
+// A forum whose page sends the browser on to another site does not get its
+// password filled in there.
+void TestPostingRun::openAndLogInStaysOnTheForumsSite()
+{
+    TestHttpServer forum;
+    forum.route("/moved", [this](const TestHttpServer::Request &) {
+        return TestHttpServer::Response{
+            302, "", "text/html", {{"Location", server.url("/login.html").toEncoded()}}};
+    });
+    MainWindowFixture f(forumsFile({forum.address("/moved")}));
+    ReportedErrors errors;
+    list(f)->setCurrentRow(0);
+    run(f, "actOpenAndLogIn");
+    QTRY_COMPARE(status(f),
+                 QStringLiteral("The page shown is not on the forum's site: nothing was filled in."));
+    QVERIFY(f.loads("Login"));
+    QCOMPARE(BrowserTestUtil::valueOf(f.browser(), "[name=nick]"), QStringLiteral("n"));
+    QCOMPARE(BrowserTestUtil::valueOf(f.browser(), "[name=pw]"), QStringLiteral("p"));
     QVERIFY(errors.details.isEmpty());
 }
 
