@@ -34,4 +34,22 @@ void autoInsert(TEmbeddedWB &browser, const std::string &subject, const std::str
                             });
 }
 
+void logIn(TEmbeddedWB &browser, const std::string &username, const std::string &password,
+           std::function<void(LoginFill)> done)
+{
+    const QPointer<TEmbeddedWB> alive(&browser);
+    browser.FillLoginLater(
+        username, password, [alive, done = std::move(done)](const TEmbeddedWB::FillAnswer &answer) {
+            if (!alive)
+                return;
+            ErrorHandler::run([&] {
+                TEmbeddedWB::checkAnswer(answer);
+                if (!answer.set[0])
+                    done(LoginFill::NoPasswordField);
+                else
+                    done(answer.set[1] ? LoginFill::UsernameAndPassword : LoginFill::PasswordOnly);
+            });
+        });
+}
+
 } // namespace FieldFilling

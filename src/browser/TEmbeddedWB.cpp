@@ -15,6 +15,7 @@
 #include <QQuickWidget>
 #include <QRegularExpression>
 #include <QWebEngineHistory>
+#include <QWebEngineNavigationRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -190,6 +191,12 @@ void TEmbeddedWB::startEngine()
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_busy = true; });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this] { m_busy = false; });
     watchRequests();
+    // A form sent from the page (page scripts never run, so the user sent it):
+    // told with the address of the page that held the form.
+    connect(m_page, &QWebEnginePage::navigationRequested, this, [this](QWebEngineNavigationRequest &request) {
+        if (request.navigationType() == QWebEngineNavigationRequest::FormSubmittedNavigation)
+            emit FormSubmitted(m_page->url());
+    });
     // A link or form that asks for a new window opens here, in place of the
     // page shown: the user's posting stays in this one browser.
     connect(m_page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest &request) {
@@ -350,12 +357,28 @@ void TEmbeddedWB::FillFieldsLater(const std::vector<FieldValue> &fields, FillDon
     for (const auto &[name, value] : fields)
         texts.append({WidgetText::toWidget(name), WidgetText::toWidget(value)});
 
+    runFill([&texts](qint64 deadline) { return PageScript::fillFields(texts, deadline); }, fields.size(),
+            std::move(done));
+}
+
+void TEmbeddedWB::FillLoginLater(const std::string &username, const std::string &password, FillDone done)
+{
+    if (!m_page) {
+        done(FillAnswer{{false, false}, {}});
+        return;
+    }
+    const QString user = WidgetText::toWidget(username);
+    const QString secret = WidgetText::toWidget(password);
+    runFill([&](qint64 deadline) { return PageScript::fillLogin(user, secret, deadline); }, 2, std::move(done));
+}
+
+void TEmbeddedWB::runFill(const std::function<QString(qint64)> &script, std::size_t pairs, FillDone done)
+{
     // The page itself decides whether it is too late: a walk that begins after
     // the deadline touches nothing, so a fill reported as failed stays undone.
     const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + qint64(m_answerTimeout.count());
-    const std::size_t pairs = fields.size();
     m_page->runJavaScript(
-        PageScript::fillFields(texts, deadline), QWebEngineScript::ApplicationWorld,
+        script(deadline), QWebEngineScript::ApplicationWorld,
         [done = std::move(done), pairs](const QVariant &value) { done(readAnswer(value, pairs)); });
 }
 

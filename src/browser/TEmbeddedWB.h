@@ -67,6 +67,11 @@ public:
     // Starts FillFields' walk and returns at once; done gets the answer on
     // the window's thread. The window goes on taking input meanwhile.
     void FillFieldsLater(const std::vector<FieldValue> &fields, FillDone done);
+    // The login fill of the shown page: the first password field of its forms
+    // (frames left out) gets password, the nearest text or e-mail field before
+    // it in its form gets username. Nothing is sent. The answer's set holds
+    // two entries: the password set, the user name set. Returns at once.
+    void FillLoginLater(const std::string &username, const std::string &password, FillDone done);
     // Raises EError with the answer's failure, if it has one.
     static void checkAnswer(const FillAnswer &answer);
 
@@ -84,10 +89,17 @@ public:
     // the text is no address.
     static QUrl addressUrl(const QString &address);
 
+signals:
+    // The user sent a form of the page shown at page (the top page's address,
+    // also for a form in one of its frames).
+    void FormSubmitted(const QUrl &page);
+
 protected:
     bool event(QEvent *event) override;
 
 private:
+    // Runs the fill script made for the deadline; done gets its answer for pairs.
+    void runFill(const std::function<QString(qint64)> &script, std::size_t pairs, FillDone done);
     void askForLogin(QAuthenticator *authenticator, const QString &site);
     void watchRequests();
 
