@@ -96,6 +96,34 @@ inline std::size_t copyUntilEither(const char *from, std::size_t n, char *to, ch
     return n;
 }
 
+// The position of the first byte among the n at p that is a or b, or n when
+// there is none.
+inline std::size_t findEither(const char *p, std::size_t n, char a, char b)
+{
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i wantA = _mm_set1_epi8(a), wantB = _mm_set1_epi8(b);
+    const auto hits = [&](std::size_t at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + at));
+        return unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, wantA), _mm_cmpeq_epi8(v, wantB))));
+    };
+    for (; i + 16 <= n; i += 16)
+        if (const unsigned h = hits(i))
+            return i + unsigned(__builtin_ctz(h));
+    if (i < n && n >= 16) {
+        // The last bytes as one block that ends with the text, its bytes in
+        // front of i already looked at.
+        const std::size_t last = n - 16;
+        const unsigned h = hits(last) >> (i - last);
+        return h ? i + unsigned(__builtin_ctz(h)) : n;
+    }
+#endif
+    for (; i < n; ++i)
+        if (p[i] == a || p[i] == b)
+            return i;
+    return n;
+}
+
 // The position of the last byte c in [from, to), or npos; as findByte, the
 // 16 bytes nearest to `to` are looked at here before memrchr takes over.
 inline std::size_t findLastByte(std::string_view t, std::size_t from, std::size_t to, char c)

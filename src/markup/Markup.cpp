@@ -1,7 +1,7 @@
 #include "Markup.h"
 
+#include "EmailScan.h"
 #include "Errors.h"
-#include "ExtractEmails.h"
 #include "FindByte.h"
 #include "OutputBuffer.h"
 #include "UUtils.h"
@@ -151,6 +151,14 @@ private:
         const std::size_t end = addressEnd(start);
         const std::string_view url = UUtils::Trim(m_input.substr(start, end - start));
 
+        if (!m_emailLinks || Markup::findEither(url.data(), url.size(), '@', '@') == url.size()) {
+            // No e-mail address inside: the address goes out twice as it
+            // stands, in one go.
+            m_out.put(end, std::string_view(m_format.LinkOpen), url, std::string_view(m_format.LinkMiddle),
+                      url, std::string_view(m_format.LinkEnd));
+            m_pos = m_webFrom = m_nameFrom = end;
+            return true;
+        }
         m_out.put(start, m_format.LinkOpen);
         const std::size_t shown = m_out.size();
         m_pos = start;
@@ -190,7 +198,7 @@ private:
     // before `to`, and gives true; false when that at sign starts no address.
     bool emailLink(std::size_t at, std::size_t to, bool webAddresses)
     {
-        auto m = UUtils::EmailAt(m_input.substr(0, to), m_nameFrom, at);
+        auto m = UUtils::EmailScan::emailAt(m_input.substr(0, to), m_nameFrom, at);
         if (m && webAddresses) {
             // A web address's scheme is made of letters, so an address's
             // domain can run into it up to its colon; the text in front of the
@@ -199,7 +207,7 @@ private:
             const std::size_t web =
                 end < m_input.size() && m_input[end] == ':' ? schemeStart(m_input, end, m_webFrom) : end;
             if (web < end)
-                m = UUtils::EmailAt(m_input.substr(0, web), m_nameFrom, at);
+                m = UUtils::EmailScan::emailAt(m_input.substr(0, web), m_nameFrom, at);
         }
         if (!m) {
             m_atSignsFrom = std::min(UUtils::NextPossibleAt(m_input, at), m_input.size());
