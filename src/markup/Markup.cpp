@@ -43,6 +43,57 @@ std::size_t schemeStart(std::string_view t, std::size_t colon, std::size_t from)
     return std::string_view::npos;
 }
 
+// The fixed pieces of one kind of link: what comes before the address, between
+// its two copies and after them. Where each piece is short, it is kept with
+// room behind it, and a link with an address of up to 64 bytes is written with
+// a few moves of fixed size and no branch on the lengths: each move may write
+// past its piece, and the next piece writes over what it wrote too much.
+class LinkPieces {
+public:
+    LinkPieces(std::string_view open, std::string_view middle, std::string_view end)
+        : m_open(open), m_middle(middle), m_end(end),
+          m_blocks(open.size() <= block && middle.size() <= block && end.size() <= block)
+    {
+        if (m_blocks) {
+            std::memcpy(m_openBlock, open.data(), open.size());
+            std::memcpy(m_middleBlock, middle.data(), middle.size());
+            std::memcpy(m_endBlock, end.data(), end.size());
+        }
+    }
+
+    // Writes open, the address, middle, the address again and end; read is
+    // how much of the text has been written, `text` the text the address
+    // lies in.
+    void write(Markup::OutputBuffer &out, std::size_t read, std::string_view address,
+               std::string_view text) const
+    {
+        const std::size_t n = address.size();
+        const bool readable = std::size_t(text.data() + text.size() - address.data()) >= longest;
+        if (!m_blocks || n > longest || !readable) {
+            out.put(read, m_open, address, m_middle, address, m_end);
+            return;
+        }
+        const std::size_t total = m_open.size() + n + m_middle.size() + n + m_end.size();
+        char *p = out.room(total + longest, read);
+        std::memcpy(p, m_openBlock, block);
+        p += m_open.size();
+        std::memcpy(p, address.data(), longest);
+        p += n;
+        std::memcpy(p, m_middleBlock, block);
+        p += m_middle.size();
+        std::memcpy(p, address.data(), longest);
+        p += n;
+        std::memcpy(p, m_endBlock, block);
+        out.advance(total);
+    }
+
+private:
+    static constexpr std::size_t block = 32, longest = 64;
+    const std::string_view m_open, m_middle, m_end;
+    const bool m_blocks; // whether every piece fits a block
+    char m_openBlock[block] = {}, m_middleBlock[block] = {}, m_endBlock[block] = {};
+};
+
 // Whether, in the text after the web pass, no e-mail address can lie in a web
 // link's own pieces or reach into one from the text or the address around it.
 // That holds when each of LinkOpen, LinkMiddle and LinkEnd holds no at sign and
@@ -77,8 +128,9 @@ bool webLinksKeepAddressesApart(const TFormat &f)
 class LinkWriter {
 public:
     LinkWriter(std::string_view input, const TFormat &f, bool webLinks, bool emailLinks)
-        : m_input(input), m_format(f), m_emailOpen(f.LinkOpen + f.Email), m_webLinks(webLinks),
-          m_emailLinks(emailLinks), m_out(input.size())
+        : m_input(input), m_format(f), m_emailOpen(f.LinkOpen + f.Email),
+          m_webLink(f.LinkOpen, f.LinkMiddle, f.LinkEnd), m_emailLink(m_emailOpen, f.LinkMiddle, f.LinkEnd),
+          m_webLinks(webLinks), m_emailLinks(emailLinks), m_out(input.size())
     {
     }
 
@@ -154,8 +206,7 @@ private:
         if (!m_emailLinks || Markup::findEither(url.data(), url.size(), '@', '@') == url.size()) {
             // No e-mail address inside: the address goes out twice as it
             // stands, in one go.
-            m_out.put(end, std::string_view(m_format.LinkOpen), url, std::string_view(m_format.LinkMiddle),
-                      url, std::string_view(m_format.LinkEnd));
+            m_webLink.write(m_out, end, url, m_input);
             m_pos = m_webFrom = m_nameFrom = end;
             return true;
         }
@@ -216,8 +267,7 @@ private:
         // The name went out as text.
         m_out.rewind(at - m->offset);
         const std::string_view e = m_input.substr(m->offset, m->length);
-        m_out.put(at, std::string_view(m_emailOpen), e, std::string_view(m_format.LinkMiddle), e,
-                  std::string_view(m_format.LinkEnd));
+        m_emailLink.write(m_out, at, e, m_input);
         m_pos = m_nameFrom = m->offset + m->length;
         return true;
     }
@@ -225,6 +275,7 @@ private:
     const std::string_view m_input;
     const TFormat &m_format;
     const std::string m_emailOpen; // LinkOpen Email, what every e-mail link begins with
+    const LinkPieces m_webLink, m_emailLink;
     const bool m_webLinks, m_emailLinks;
     Markup::OutputBuffer m_out;
     std::size_t m_pos = 0;         // the input is written up to here
