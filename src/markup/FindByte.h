@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -94,6 +95,25 @@ inline std::size_t copyUntilEither(const char *from, std::size_t n, char *to, ch
             return i;
     }
     return n;
+}
+
+// Where the bytes a and b stand among the 64 bytes at p: a bit per byte in
+// hitsA and hitsB, the lowest for p[0]. False when the machine has no 16-byte
+// compare; the caller then looks another way.
+inline bool hits64(const char *p, char a, char b, std::uint64_t &hitsA, std::uint64_t &hitsB)
+{
+#if defined(__SSE2__)
+    hitsA = hitsB = 0;
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * k));
+        hitsA |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(a))))) << (16 * k);
+        hitsB |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(b))))) << (16 * k);
+    }
+    return true;
+#else
+    (void)p, (void)a, (void)b, (void)hitsA, (void)hitsB;
+    return false;
+#endif
 }
 
 // The position of the first byte among the n at p that is a or b, or n when

@@ -7,6 +7,7 @@
 #include "UUtils.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -200,10 +201,15 @@ private:
             return false;
         // The scheme went out as text.
         m_out.rewind(colon - start);
-        const std::size_t end = addressEnd(start);
-        const std::string_view url = UUtils::Trim(m_input.substr(start, end - start));
-
-        if (!m_emailLinks || Markup::findEither(url.data(), url.size(), '@', '@') == url.size()) {
+        std::size_t end = 0;
+        std::string_view url;
+        bool atSign = true;
+        if (!shortAddress(start, end, url, atSign)) {
+            end = addressEnd(start);
+            url = UUtils::Trim(m_input.substr(start, end - start));
+            atSign = Markup::findEither(url.data(), url.size(), '@', '@') < url.size();
+        }
+        if (!m_emailLinks || !atSign) {
             // No e-mail address inside: the address goes out twice as it
             // stands, in one go.
             m_webLink.write(m_out, end, url, m_input);
@@ -227,6 +233,27 @@ private:
         // Blanks trimmed off the end of the address are dropped; the space or
         // comma that ended it is copied with what follows.
         m_pos = m_webFrom = m_nameFrom = end;
+        return true;
+    }
+
+    // For a web address at `start` that a space ends within 64 bytes, which
+    // is most of them: sets where it ends, the address without the blanks at
+    // its end, and whether it holds an at sign, from one look at the 64 bytes,
+    // and gives true. False when the address may run on.
+    bool shortAddress(std::size_t start, std::size_t &end, std::string_view &url, bool &atSign)
+    {
+        std::uint64_t spaces = 0, atSigns = 0;
+        if (!m_spaceLeft || m_input.size() - start < 64 ||
+            !Markup::hits64(m_input.data() + start, ' ', '@', spaces, atSigns) || spaces == 0)
+            return false;
+        const unsigned length = unsigned(__builtin_ctzll(spaces));
+        end = start + length;
+        // The scheme's first letter is no blank, so only the end is trimmed.
+        std::size_t last = end;
+        while (static_cast<unsigned char>(m_input[last - 1]) <= ' ')
+            --last;
+        url = m_input.substr(start, last - start);
+        atSign = (atSigns & ((std::uint64_t(1) << length) - 1)) != 0;
         return true;
     }
 
