@@ -3,6 +3,7 @@
 #include "CrashLog.h"
 #include "ErrorHandler.h"
 #include "FMain.h"
+#include "FirstFrameReport.h"
 #include "SingleInstance.h"
 #include "TApplication.h"
 #include "TerminationSignals.h"
@@ -55,6 +56,7 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
 
     TApplication::prepare();
     TApplication app(argc, argv);
+    FirstFrameReport::watch();
     // Made before the window and gone after it, so that a signal during the
     // window's end cannot cut that end short.
     TerminationSignals termination;
