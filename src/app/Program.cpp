@@ -54,7 +54,6 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
         appDir = startedFrom(argc > 0 ? argv[0] : nullptr);
     WritablePlaces::keepCachesIn(appDir);
 
-    TApplication::prepare();
     TApplication app(argc, argv);
     FirstFrameReport::watch();
     // Made before the window and gone after it, so that a signal during the

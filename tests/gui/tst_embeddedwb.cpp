@@ -29,6 +29,7 @@ struct BrowserWindow {
     {
         auto *layout = new QVBoxLayout(&window);
         browser = new TEmbeddedWB(&window);
+        browser->setLoginDialog(TfrmLogin::ask);
         layout->addWidget(browser);
         if (!storage.empty())
             browser->setStorageDirectory(storage);

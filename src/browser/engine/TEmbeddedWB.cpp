@@ -1,18 +1,17 @@
 #include "TEmbeddedWB.h"
 
 #include "Errors.h"
-#include "FLogin.h"
 #include "PageScript.h"
 #include "WidgetText.h"
 
 #include <QAuthenticator>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QPointer>
-#include <QQuickWidget>
+#include <QQuickWindow>
 #include <QRegularExpression>
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
@@ -116,15 +115,20 @@ TEmbeddedWB::TEmbeddedWB(QWidget *parent) : QWebEngineView(parent)
     policy.setRetainSizeWhenHidden(true);
     setSizePolicy(policy);
 
-    // The engine draws pages through a Qt Quick widget. Where that takes an
-    // OpenGL surface, a window already shown with another kind would be torn
-    // down and made again when the first page comes: a new native window that
-    // has lost the keyboard focus. A widget of the same kind, never shown,
-    // gives the window that surface from the start; the engine still starts
-    // only with the first page.
-    auto *surface = new QQuickWidget(this);
-    surface->setObjectName(QStringLiteral("renderSurface"));
-    surface->hide();
+    // The engine draws pages through a Qt Quick widget. Drawn with OpenGL,
+    // that widget needs an OpenGL surface for the whole window: a window
+    // already shown with another kind would be torn down and made again when
+    // the first page comes (a new native window that has lost the keyboard
+    // focus), and a window made with one from the start goes through OpenGL
+    // from its first frame, which in software takes longer than all the rest
+    // of the start. Qt Quick's software renderer draws the pages into the
+    // window's own surface instead; the engine then composes pages in
+    // software too. Set before the first Qt Quick window exists.
+    static const bool softwareQuick = [] {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        return true;
+    }();
+    Q_UNUSED(softwareQuick);
 }
 
 TEmbeddedWB::~TEmbeddedWB()
@@ -230,7 +234,7 @@ void TEmbeddedWB::askForLogin(QAuthenticator *authenticator, const QString &site
 {
     QString username;
     QString password;
-    if (TfrmLogin::ask(site, authenticator->realm(), window(), username, password)) {
+    if (m_loginDialog && m_loginDialog(site, authenticator->realm(), window(), username, password)) {
         authenticator->setUser(username);
         authenticator->setPassword(password);
     } else {
@@ -357,10 +361,4 @@ void TEmbeddedWB::FillFieldsLater(const std::vector<FieldValue> &fields, FillDon
     m_page->runJavaScript(
         PageScript::fillFields(texts, deadline), QWebEngineScript::ApplicationWorld,
         [done = std::move(done), pairs](const QVariant &value) { done(readAnswer(value, pairs)); });
-}
-
-void TEmbeddedWB::checkAnswer(const FillAnswer &answer)
-{
-    if (!answer.failure.empty())
-        throw EError(answer.failure);
 }
