@@ -10,6 +10,7 @@
 #include <boost/asio/streambuf.hpp>
 #include <boost/asio/write.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -102,10 +103,16 @@ private:
             boost::asio::write(stream, boost::asio::buffer(reply.bytes), ec);
             return;
         }
+        // Each byte has its own time on one schedule from the first: pauses
+        // measured one after another would add up every late wake-up of this
+        // thread on a busy machine, and the server would trickle slower than
+        // it says.
+        auto due = std::chrono::steady_clock::now();
         for (char c : reply.bytes) {
-            for (auto waited = std::chrono::milliseconds(0); waited < reply.perByte && !m_stop;
-                 waited += std::chrono::milliseconds(5))
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            due += reply.perByte;
+            while (!m_stop && std::chrono::steady_clock::now() < due)
+                std::this_thread::sleep_until(
+                    std::min(due, std::chrono::steady_clock::now() + std::chrono::milliseconds(5)));
             if (m_stop || boost::asio::write(stream, boost::asio::buffer(&c, 1), ec) != 1 || ec) {
                 m_leftEarly = !m_stop;
                 return;
