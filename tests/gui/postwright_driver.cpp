@@ -80,8 +80,10 @@ void openWhenActive(TfrmMain &window, TBrowserHost &browser, const QString &addr
     }
     subject->setFocus();
     say(QStringLiteral("window ") + windowId(*window.window()));
-    browser.Navigate(address);
-    new LoadReport(window, *browser.view());
+    // As the window's own handlers do: an error is shown, not thrown on.
+    ErrorHandler::run([&] { browser.Navigate(address); });
+    if (browser.view())
+        new LoadReport(window, *browser.view());
 }
 
 } // namespace

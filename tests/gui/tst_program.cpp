@@ -23,10 +23,11 @@ namespace {
 class Copy {
 public:
     // keepErrors keeps what the copy writes to its error output, for errors();
-    // otherwise the engine's notes go to the test's own error output.
+    // otherwise the engine's notes go to the test's own error output. program
+    // is the driver, or a copy of it elsewhere.
     explicit Copy(const QString &dir, const QString &address = {},
                   const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
-                  bool keepErrors = false)
+                  bool keepErrors = false, const QString &program = QStringLiteral(POSTWRIGHT_DRIVER))
     {
         m_process.setProcessEnvironment(environment);
         m_process.setProcessChannelMode(keepErrors ? QProcess::SeparateChannels
@@ -38,7 +39,7 @@ public:
         QStringList args{dir};
         if (!address.isEmpty())
             args << address;
-        m_process.start(QStringLiteral(POSTWRIGHT_DRIVER), args);
+        m_process.start(program, args);
     }
     ~Copy()
     {
@@ -159,6 +160,7 @@ private slots:
     void signalEndsTheRunLikeClosingTheWindow();
     void firstPageKeepsTheWindowAndTheFocus();
     void browserIsLoadedWithTheFirstPage();
+    void missingBrowserLibraryIsReported();
     void nothingIsWrittenIntoHome_data();
     void nothingIsWrittenIntoHome();
     void crashIsReportedOnceAtTheNextStart_data();
@@ -353,6 +355,27 @@ void TestProgram::browserIsLoadedWithTheFirstPage()
              qPrintable(errors));
     QVERIFY2(!errors.contains(QStringLiteral("must be set before QCoreApplication is created")),
              qPrintable(errors));
+}
+
+// A program folder that lacks the browser library still shows the window; the
+// first page then reports the missing library, and the program runs on.
+void TestProgram::missingBrowserLibraryIsReported()
+{
+    QTemporaryDir programDir;
+    const QString driver = programDir.filePath(QStringLiteral("postwright_driver"));
+    QVERIFY(QFile::copy(QStringLiteral(POSTWRIGHT_DRIVER), driver));
+    QVERIFY(!QFile::exists(programDir.filePath(QStringLiteral("PostwrightBrowser.so"))));
+    TestHttpServer server;
+    QTemporaryDir dir;
+    Copy copy(dir.path(), server.url("/page_a.html").toString(), QProcessEnvironment::systemEnvironment(), false,
+              driver);
+    QVERIFY(copy.says("ready"));
+    const QString reported = copy.saysStartingWith(QStringLiteral("reported "));
+    const QString expected = QStringLiteral("reported Cannot load the web browser \"%1\": ")
+                                 .arg(programDir.filePath(QStringLiteral("PostwrightBrowser.so")));
+    QVERIFY2(reported.startsWith(expected), qPrintable(reported));
+    QVERIFY(copy.running());
+    QVERIFY(!copy.said("loaded Page A"));
 }
 
 void TestProgram::nothingIsWrittenIntoHome_data()
