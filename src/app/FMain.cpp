@@ -19,6 +19,7 @@
 #include "TBrowserPane.h"
 #include "TDockLayout.h"
 #include "TForumPanel.h"
+#include "TPostingRun.h"
 #include "TRandom.h"
 #include "TUpdateChecker.h"
 #include "TbsBusinessSkinForm.h"
@@ -68,6 +69,7 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     frmMain = this;
     FormCreate();
     connectForumPanel();
+    connectPostingRun();
     TbsBusinessSkinForm::frame(this);
 }
 
@@ -77,6 +79,7 @@ TfrmMain::~TfrmMain()
     // No control that goes down with the window may call a handler any more.
     for (QObject *child : findChildren<QObject *>())
         disconnect(child, nullptr, this, nullptr);
+    m_postingRun.reset();
     m_forumPanel.reset();
     m_browserPane.reset();
     FormDestroy();
@@ -325,6 +328,16 @@ void TfrmMain::connectForumPanel()
             ErrorHandler::guarded(this, &TfrmMain::edtUsernameChange));
     connect(ui->edtPassword, &QLineEdit::textChanged, this,
             ErrorHandler::guarded(this, &TfrmMain::edtPasswordChange));
+}
+
+void TfrmMain::connectPostingRun()
+{
+    // The list's context menu opens and removes forums as the list itself does.
+    m_postingRun = std::make_unique<TPostingRun>(
+        *m_forums, m_appDir,
+        PostingControls{*ui->lvwForums, *ui->edtSubject, *ui->memBody, *ui->lblStatus, *ui->EmbeddedWB1,
+                        {ui->btnAutoInsert, ui->btnSPaste, ui->btnBPaste}},
+        ForumCommands{[this] { lvwForumsListBoxDblClick(); }, [this] { btnRemoveURLClick(); }});
 }
 
 void TfrmMain::bsSkinSpeedButton1Click() { m_browserPane->back(); }

@@ -15,6 +15,7 @@ class QAbstractButton;
 class QTimer;
 class TBrowserPane;
 class TForumPanel;
+class TPostingRun;
 class TbsSkinData;
 class TbsSkinMessage;
 class TUpdateChecker;
@@ -112,6 +113,7 @@ private:
     void connectBodyScrollBar();
     void connectBrowser();
     void connectForumPanel();
+    void connectPostingRun();
     void createMessageBox();
     // The template index the chooser's current entry stands for.
     int formatIndex() const;
@@ -124,6 +126,7 @@ private:
     TBrandingState m_branding;
     std::unique_ptr<TBrowserPane> m_browserPane;
     std::unique_ptr<TForumPanel> m_forumPanel;
+    std::unique_ptr<TPostingRun> m_postingRun;
     TUpdateChecker *m_updates = nullptr;
     QTimer *Timer1 = nullptr;
     TbsSkinMessage *msgMain = nullptr;

@@ -35,4 +35,22 @@ void autoInsert(TBrowser &browser, const std::string &subject, const std::string
                             });
 }
 
+void logIn(TBrowser &browser, const std::string &username, const std::string &password,
+           std::function<void(LoginFill)> done)
+{
+    const QPointer<QWidget> alive(browser.widget());
+    browser.FillLoginLater(
+        username, password, [alive, done = std::move(done)](const TBrowser::FillAnswer &answer) {
+            if (!alive)
+                return;
+            ErrorHandler::run([&] {
+                TBrowser::checkAnswer(answer);
+                if (!answer.set[0])
+                    done(LoginFill::NoPasswordField);
+                else
+                    done(answer.set[1] ? LoginFill::UsernameAndPassword : LoginFill::PasswordOnly);
+            });
+        });
+}
+
 } // namespace FieldFilling

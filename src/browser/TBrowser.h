@@ -3,6 +3,7 @@
 #include "Errors.h"
 
 #include <QString>
+#include <QUrl>
 
 #include <filesystem>
 #include <functional>
@@ -66,8 +67,20 @@ public:
     // gets the answer on the window's thread.
     virtual void FillFieldsLater(const std::vector<FieldValue> &fields, FillDone done) = 0;
 
+    // The login fill of the shown page: the first password field of its forms
+    // (frames left out) gets password, the nearest text or e-mail field before
+    // it in its form gets username. Nothing is sent. The answer's set holds
+    // two entries: the password set, the user name set. Returns at once.
+    virtual void FillLoginLater(const std::string &username, const std::string &password, FillDone done) = 0;
+    // The address of the page shown; empty before the first page.
+    virtual QUrl url() const = 0;
+
     // The widget the browser is; it lives as long as the browser.
     virtual QWidget *widget() = 0;
+
+    // What Navigate opens for an address typed by the user; raises EError when
+    // the text is no address.
+    static QUrl addressUrl(const QString &address);
 
     // Raises EError with the answer's failure, if it has one.
     static void checkAnswer(const FillAnswer &answer)

@@ -92,6 +92,10 @@ void TBrowserHost::make(Factory factory)
     connect(this, &QObject::objectNameChanged, m_view,
             [view = m_view](const QString &name) { view->setObjectName(name); });
     layout()->addWidget(m_view);
+    // By name: the window links no part of the browser's classes.
+    connect(m_view, SIGNAL(loadStarted()), this, SIGNAL(loadStarted()));
+    connect(m_view, SIGNAL(loadFinished(bool)), this, SIGNAL(loadFinished(bool)));
+    connect(m_view, SIGNAL(FormSubmitted(QUrl)), this, SIGNAL(FormSubmitted(QUrl)));
     if (!m_storageDir.empty())
         m_browser->setStorageDirectory(m_storageDir);
     if (m_loginDialog)
@@ -166,3 +170,10 @@ void TBrowserHost::FillFieldsLater(const std::vector<FieldValue> &fields, FillDo
 {
     browser().FillFieldsLater(fields, std::move(done));
 }
+
+void TBrowserHost::FillLoginLater(const std::string &username, const std::string &password, FillDone done)
+{
+    browser().FillLoginLater(username, password, std::move(done));
+}
+
+QUrl TBrowserHost::url() const { return m_browser ? m_browser->url() : QUrl(); }

@@ -41,7 +41,17 @@ public:
     bool ShowsFormAnswer() const override;
     bool PasteIntoPage() override;
     void FillFieldsLater(const std::vector<FieldValue> &fields, FillDone done) override;
+    void FillLoginLater(const std::string &username, const std::string &password, FillDone done) override;
+    QUrl url() const override;
     QWidget *widget() override { return this; }
+
+signals:
+    // The browser's own signals, passed on: a page began or finished loading;
+    // the user sent a form of the page shown at page (the top page's address,
+    // also for a form in one of its frames).
+    void loadStarted();
+    void loadFinished(bool ok);
+    void FormSubmitted(const QUrl &page);
 
 private:
     // The browser, made (and its library loaded) on the first call.

@@ -332,6 +332,50 @@ void writeReplacing(const std::filesystem::path &file, std::string_view content,
     }
 }
 
+void appendLines(const std::filesystem::path &file, std::string_view header, std::string_view lines)
+{
+    Handle h(CreateFileW(file.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.valid())
+        throw EFileError::fromSystemError("Cannot open file", file, GetLastError());
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(h.get(), &size))
+        throw EFileError::fromSystemError("Cannot read file", file, GetLastError());
+    std::string out;
+    if (size.QuadPart == 0) {
+        out = header;
+    } else {
+        char last = 0;
+        DWORD n = 0;
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>((size.QuadPart - 1) & 0xFFFFFFFF);
+        at.OffsetHigh = static_cast<DWORD>((size.QuadPart - 1) >> 32);
+        if (!ReadFile(h.get(), &last, 1, &n, &at))
+            throw EFileError::fromSystemError("Cannot read file", file, GetLastError());
+        if (n == 1 && last != '\n' && last != '\r')
+            out = "\r\n";
+    }
+    out += lines;
+    const char *p = out.data();
+    std::size_t left = out.size();
+    while (left > 0) {
+        // Both offsets all ones: at the end of the file, whatever was read.
+        OVERLAPPED end{};
+        end.Offset = 0xFFFFFFFF;
+        end.OffsetHigh = 0xFFFFFFFF;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1 << 24));
+        DWORD written = 0;
+        if (!WriteFile(h.get(), p, chunk, &written, &end))
+            throw EFileError::fromSystemError("Cannot write file", file, GetLastError());
+        p += written;
+        left -= written;
+    }
+    if (!FlushFileBuffers(h.get()))
+        throw EFileError::fromSystemError("Cannot write file", file, GetLastError());
+    if (!h.close())
+        throw EFileError::fromSystemError("Cannot write file", file, GetLastError());
+}
+
 #else
 std::optional<std::string> readIfExists(const std::filesystem::path &file)
 {
@@ -412,6 +456,40 @@ void writeReplacing(const std::filesystem::path &file, std::string_view content,
         if (!renamed)
             ::unlink(temp.c_str());
         throw;
+    }
+}
+
+void appendLines(const std::filesystem::path &file, std::string_view header, std::string_view lines)
+{
+    // Read and write, to look at the last byte; every write still goes to the end.
+    Fd fd(::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    if (fd.get() < 0)
+        throw EFileError::fromErrno("Cannot open file", file, errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        throw EFileError::fromErrno("Cannot read file", file, errno);
+    const bool fresh = st.st_size == 0;
+    std::string out;
+    if (fresh) {
+        out = header;
+    } else if (S_ISREG(st.st_mode)) {
+        char last = 0;
+        const ssize_t n = ::pread(fd.get(), &last, 1, st.st_size - 1);
+        if (n < 0)
+            throw EFileError::fromErrno("Cannot read file", file, errno);
+        if (n == 1 && last != '\n' && last != '\r')
+            out = "\r\n";
+    }
+    out += lines;
+    writeAll(fd.get(), out, file);
+    if (::fsync(fd.get()) != 0)
+        throw EFileError::fromErrno("Cannot write file", file, errno);
+    if (fd.close() != 0)
+        throw EFileError::fromErrno("Cannot write file", file, errno);
+    // A file made just now has its name on the disk too.
+    if (fresh) {
+        const std::filesystem::path dir = file.parent_path().empty() ? "." : file.parent_path();
+        syncDirectory(dir, file);
     }
 }
 

@@ -35,6 +35,14 @@ enum class Durability {
 void writeReplacing(const std::filesystem::path &file, std::string_view content, Access access,
                     Durability durability = Durability::FileAndFolder);
 
+// Adds lines (whole lines, each with its line end) at the end of the file in
+// one write and flushes them to disk, so a crash leaves either all of them or
+// none: a log grows this way without rewriting what it holds. A file that is
+// missing or empty gets header (with its line end) first; a file whose last
+// line lacks its line end gets CR LF first, so the new lines start lines of
+// their own. Raises EFileError naming the file and the system's reason.
+void appendLines(const std::filesystem::path &file, std::string_view header, std::string_view lines);
+
 // Removes the temporary files that saves of file left in its directory when
 // they were cut off (the program was killed or the machine stopped part-way).
 // They hold a copy of the data, passwords included. Raises EFileError when one

@@ -171,6 +171,22 @@ int main()
                                          ".Forums.dat.Ab-dE9.tmp"};
     check.that("only the save's own leftovers are removed", namesIn(leftovers) == expected);
 
+    // Appending: a new file gets the header line first, a last line without
+    // its end is ended before the new lines, and a folder in the file's place
+    // is an error that names it.
+    const fs::path log = dir / L"P\u00f6stLog.dat";
+    TextFile::appendLines(log, "H^\r\n", "a^\r\n");
+    TextFile::appendLines(log, "H^\r\n", "b^\r\n");
+    check.equal("appended to a new file", TextFile::readIfExists(log).value_or("(missing)"), "H^\r\na^\r\nb^\r\n");
+    std::ofstream(dir / "Cut.dat", std::ios::binary) << "H^\r\nx^";
+    TextFile::appendLines(dir / "Cut.dat", "H^\r\n", "y^\r\n");
+    check.equal("a last line without its end is ended first",
+                TextFile::readIfExists(dir / "Cut.dat").value_or("(missing)"), "H^\r\nx^\r\ny^\r\n");
+    const std::string appendError =
+        errorOf([&] { TextFile::appendLines(dir / "Folder.dat", "H^\r\n", "z^\r\n"); }, &named);
+    check.that("appending to a folder raises: " + appendError, appendError.starts_with("Cannot open file \""));
+    check.that("the append error names the folder", named == dir / "Folder.dat");
+
     std::error_code ec;
     fs::remove_all(dir, ec);
     return check.finish();

@@ -1,6 +1,27 @@
 #include "PageScript.h"
 
 namespace PageScript {
+namespace {
+
+// The page's forms, their elements and the collections' lengths and items,
+// reached through the prototypes' own getters: a form control named
+// "elements" or "length", or an element named "forms", would otherwise stand
+// in for the property of that name.
+QString collections()
+{
+    return QStringLiteral(R"JS(
+    function getter(proto, name) {
+        var d = Object.getOwnPropertyDescriptor(proto, name);
+        return function (o) { return d && d.get ? d.get.call(o) : o[name]; };
+    }
+    var formsOf = getter(Document.prototype, 'forms');
+    var elementsOf = getter(HTMLFormElement.prototype, 'elements');
+    var lengthOf = getter(HTMLCollection.prototype, 'length');
+    var itemOf = HTMLCollection.prototype.item;
+)JS");
+}
+
+} // namespace
 
 QString jsonString(const QString &text)
 {
@@ -35,23 +56,12 @@ QString fillFields(const QList<QPair<QString, QString>> &fields, qint64 deadline
     }
     data += QLatin1Char(']');
 
-    // The collections are reached through the prototypes' own getters: a form
-    // control named "elements" or "length", or an element named "forms", would
-    // otherwise stand in for the property of that name.
     static const QString walk = QStringLiteral(R"JS(
 (function (fields, deadline) {
     'use strict';
     if (Date.now() >= deadline)
         return { late: true };
-    function getter(proto, name) {
-        var d = Object.getOwnPropertyDescriptor(proto, name);
-        return function (o) { return d && d.get ? d.get.call(o) : o[name]; };
-    }
-    var formsOf = getter(Document.prototype, 'forms');
-    var elementsOf = getter(HTMLFormElement.prototype, 'elements');
-    var lengthOf = getter(HTMLCollection.prototype, 'length');
-    var itemOf = HTMLCollection.prototype.item;
-    var tagged = Document.prototype.getElementsByTagName;
+%1    var tagged = Document.prototype.getElementsByTagName;
     var results = [];
     try {
         for (var f = 0; f < fields.length; ++f) {
@@ -86,9 +96,50 @@ QString fillFields(const QList<QPair<QString, QString>> &fields, qint64 deadline
     }
     return { results: results, error: null };
 })
-)JS");
+)JS").arg(collections());
     return walk + QLatin1Char('(') + data + QLatin1Char(',') + QString::number(deadline) +
            QStringLiteral(");");
+}
+
+QString fillLogin(const QString &username, const QString &password, qint64 deadline)
+{
+    static const QString fill = QStringLiteral(R"JS(
+(function (username, password, deadline) {
+    'use strict';
+    if (Date.now() >= deadline)
+        return { late: true };
+    %1
+    try {
+        var forms = formsOf(document);
+        var n = lengthOf(forms);
+        for (var i = 0; i < n; ++i) {
+            var elements = elementsOf(itemOf.call(forms, i));
+            var m = lengthOf(elements);
+            // The user name is the last text or e-mail field met before the
+            // password field, in the same form.
+            var user = null;
+            for (var j = 0; j < m; ++j) {
+                var element = itemOf.call(elements, j);
+                if (!(element instanceof HTMLInputElement) || element.disabled)
+                    continue;
+                if (element.type === 'password') {
+                    element.value = password;
+                    if (user)
+                        user.value = username;
+                    return { results: [true, user !== null], error: null };
+                }
+                if (element.type === 'text' || element.type === 'email')
+                    user = element;
+            }
+        }
+        return { results: [false, false], error: null };
+    } catch (e) {
+        return { results: [], error: String(e) };
+    }
+})
+)JS").arg(collections());
+    return fill + QLatin1Char('(') + jsonString(username) + QLatin1Char(',') + jsonString(password) +
+           QLatin1Char(',') + QString::number(deadline) + QStringLiteral(");");
 }
 
 } // namespace PageScript

@@ -26,4 +26,11 @@ QString jsonString(const QString &text);
 // { late: true }: the browser has given up on it by then.
 QString fillFields(const QList<QPair<QString, QString>> &fields, qint64 deadline);
 
+// The login fill: the first enabled password field of the top document's forms
+// gets password, and the last enabled text or e-mail field before it in its
+// form, if there is one, gets username. Nothing is sent. The result is shaped
+// as fillFields' for the pairs (password, username); a page without a password
+// field in a form answers false for both. The deadline as for fillFields.
+QString fillLogin(const QString &username, const QString &password, qint64 deadline);
+
 } // namespace PageScript

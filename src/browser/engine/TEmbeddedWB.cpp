@@ -14,6 +14,7 @@
 #include <QQuickWindow>
 #include <QRegularExpression>
 #include <QWebEngineHistory>
+#include <QWebEngineNavigationRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -51,11 +52,6 @@ private:
 };
 
 const char *const noAnswer = "The page shown in the browser did not answer.";
-
-std::string quoted(const QString &text)
-{
-    return '"' + WidgetText::fromWidget(text) + '"';
-}
 
 TEmbeddedWB::FillAnswer readAnswer(const QVariant &value, std::size_t pairs)
 {
@@ -194,6 +190,12 @@ void TEmbeddedWB::startEngine()
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_busy = true; });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this] { m_busy = false; });
     watchRequests();
+    // A form sent from the page (page scripts never run, so the user sent it):
+    // told with the address of the page that held the form.
+    connect(m_page, &QWebEnginePage::navigationRequested, this, [this](QWebEngineNavigationRequest &request) {
+        if (request.navigationType() == QWebEngineNavigationRequest::FormSubmittedNavigation)
+            emit FormSubmitted(m_page->url());
+    });
     // A link or form that asks for a new window opens here, in place of the
     // page shown: the user's posting stays in this one browser.
     connect(m_page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest &request) {
@@ -246,29 +248,6 @@ void TEmbeddedWB::askForLogin(QAuthenticator *authenticator, const QString &site
 QString TEmbeddedWB::UserAgent()
 {
     return QStringLiteral("Postwright-EmbeddedWB");
-}
-
-QUrl TEmbeddedWB::addressUrl(const QString &address)
-{
-    // Blanks around the address are no part of it.
-    qsizetype begin = 0;
-    qsizetype end = address.size();
-    while (begin < end && address[begin].unicode() <= 32)
-        ++begin;
-    while (end > begin && address[end - 1].unicode() <= 32)
-        --end;
-    const QString text = address.mid(begin, end - begin);
-
-    // "name:" starts a scheme unless digits follow, which make it host:port.
-    static const QRegularExpression scheme(QStringLiteral(R"(^[A-Za-z][A-Za-z0-9+.\-]*:(?!\d+(?:[/?#]|$)))"));
-    const QUrl url(scheme.match(text).hasMatch() ? text : QStringLiteral("http://") + text,
-                   QUrl::TolerantMode);
-
-    static const QStringList needHost = {QStringLiteral("http"), QStringLiteral("https"),
-                                         QStringLiteral("ftp"), QStringLiteral("ws"), QStringLiteral("wss")};
-    if (text.isEmpty() || !url.isValid() || (needHost.contains(url.scheme()) && url.host().isEmpty()))
-        throw EError("Cannot open " + quoted(address) + ": it is not a web address.");
-    return url;
 }
 
 void TEmbeddedWB::Navigate(const QString &address)
@@ -354,11 +333,27 @@ void TEmbeddedWB::FillFieldsLater(const std::vector<FieldValue> &fields, FillDon
     for (const auto &[name, value] : fields)
         texts.append({WidgetText::toWidget(name), WidgetText::toWidget(value)});
 
+    runFill([&texts](qint64 deadline) { return PageScript::fillFields(texts, deadline); }, fields.size(),
+            std::move(done));
+}
+
+void TEmbeddedWB::FillLoginLater(const std::string &username, const std::string &password, FillDone done)
+{
+    if (!m_page) {
+        done(FillAnswer{{false, false}, {}});
+        return;
+    }
+    const QString user = WidgetText::toWidget(username);
+    const QString secret = WidgetText::toWidget(password);
+    runFill([&](qint64 deadline) { return PageScript::fillLogin(user, secret, deadline); }, 2, std::move(done));
+}
+
+void TEmbeddedWB::runFill(const std::function<QString(qint64)> &script, std::size_t pairs, FillDone done)
+{
     // The page itself decides whether it is too late: a walk that begins after
     // the deadline touches nothing, so a fill reported as failed stays undone.
     const qint64 deadline = QDateTime::currentMSecsSinceEpoch() + qint64(m_answerTimeout.count());
-    const std::size_t pairs = fields.size();
     m_page->runJavaScript(
-        PageScript::fillFields(texts, deadline), QWebEngineScript::ApplicationWorld,
+        script(deadline), QWebEngineScript::ApplicationWorld,
         [done = std::move(done), pairs](const QVariant &value) { done(readAnswer(value, pairs)); });
 }

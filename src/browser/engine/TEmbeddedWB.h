@@ -52,6 +52,7 @@ public:
     // FillFields' walk, started at once; the window goes on taking input
     // meanwhile.
     void FillFieldsLater(const std::vector<FieldValue> &fields, FillDone done) override;
+    void FillLoginLater(const std::string &username, const std::string &password, FillDone done) override;
 
     // How long the page may take to begin a fill: 10 seconds. A page that
     // begins later is left as it is and the fill is reported as failed.
@@ -60,16 +61,22 @@ public:
     bool ShowsFormAnswer() const override { return m_showsFormAnswer; }
     QWidget *widget() override { return this; }
 
+    QUrl url() const override { return QWebEngineView::url(); }
+
     // The token after the engine's own user agent that names this browser.
     static QString UserAgent();
-    // What Navigate opens for an address typed by the user; raises EError when
-    // the text is no address.
-    static QUrl addressUrl(const QString &address);
+
+signals:
+    // The user sent a form of the page shown at page (the top page's address,
+    // also for a form in one of its frames).
+    void FormSubmitted(const QUrl &page);
 
 protected:
     bool event(QEvent *event) override;
 
 private:
+    // Runs the fill script made for the deadline; done gets its answer for pairs.
+    void runFill(const std::function<QString(qint64)> &script, std::size_t pairs, FillDone done);
     void askForLogin(QAuthenticator *authenticator, const QString &site);
     void watchRequests();
 
