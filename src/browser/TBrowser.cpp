@@ -18,10 +18,11 @@ QUrl TBrowser::addressUrl(const QString &address)
 
     // "name:" starts a scheme unless digits follow, which make it host:port.
     static const QRegularExpression scheme(QStringLiteral(R"(^[A-Za-z][A-Za-z0-9+.\-]*:(?!\d+(?:[/?#]|$)))"));
-    const QUrl url(scheme.match(text).hasMatch() ? text : QStringLiteral("http://") + text, QUrl::TolerantMode);
+    const QUrl url(scheme.match(text).hasMatch() ? text : QStringLiteral("http://") + text,
+                   QUrl::TolerantMode);
 
-    static const QStringList needHost = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"),
-                                         QStringLiteral("ws"), QStringLiteral("wss")};
+    static const QStringList needHost = {QStringLiteral("http"), QStringLiteral("https"),
+                                         QStringLiteral("ftp"), QStringLiteral("ws"), QStringLiteral("wss")};
     if (text.isEmpty() || !url.isValid() || (needHost.contains(url.scheme()) && url.host().isEmpty()))
         throw EError("Cannot open \"" + WidgetText::fromWidget(address) + "\": it is not a web address.");
     return url;
