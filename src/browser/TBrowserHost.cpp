@@ -176,4 +176,7 @@ void TBrowserHost::FillLoginLater(const std::string &username, const std::string
     browser().FillLoginLater(username, password, std::move(done));
 }
 
-QUrl TBrowserHost::url() const { return m_browser ? m_browser->url() : QUrl(); }
+QUrl TBrowserHost::url() const
+{
+    return m_browser ? m_browser->url() : QUrl();
+}
