@@ -145,6 +145,23 @@ size_t occurrences(const std::string &text, const std::string &what)
     return n;
 }
 
+// The markup as the rules spell it, with each address found after the web
+// pass wrapped once where it stands: the web pass, then the matches of the
+// reference engine in its result, replaced from left to right.
+std::string wrappedOnceReference(const std::string &text, const TFormat &f)
+{
+    const std::string r = spelledOutWebPass(text, f);
+    std::string expected;
+    size_t copied = 0;
+    for (const auto &m : re2Matches(r)) {
+        const std::string a = r.substr(m.offset, m.length);
+        expected +=
+            r.substr(copied, m.offset - copied) + f.LinkOpen + f.Email + a + f.LinkMiddle + a + f.LinkEnd;
+        copied = m.offset + m.length;
+    }
+    return expected + r.substr(copied);
+}
+
 std::string randomText(std::mt19937 &rng, std::string_view alphabet, size_t length)
 {
     std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
@@ -207,6 +224,20 @@ std::string randomMessage(std::mt19937 &rng)
     return s;
 }
 
+// Pieces joined with nothing between them, so that addresses run into web
+// schemes and into the at signs, dots and colons around them.
+std::string gluedMessage(std::mt19937 &rng)
+{
+    static const char *const pieces[] = {"a",       "b.c",      "x_1-", "@",      ".",  "a@b.cd",
+                                         "http://", "HTTPS://", "s:",   "ttp://", ":",  "//",
+                                         " ",       ",",        "\r\n", "\xe9",   "q.", "@q.r"};
+    auto n = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    std::string s;
+    for (int i = n(0, 30); i > 0; --i)
+        s += pieces[n(0, int(std::size(pieces)) - 1)];
+    return s;
+}
+
 } // namespace
 
 class TestMarkup : public QObject {
@@ -234,6 +265,8 @@ private slots:
     void agreesWithStepByStepMarkupForSingleAddresses();
     void eachAddressWrappedOnce_data();
     void eachAddressWrappedOnce();
+    void gluedAndLongTextsWrappedOnce_data();
+    void gluedAndLongTextsWrappedOnce();
 
 private:
     QTemporaryDir m_dir;
@@ -583,9 +616,6 @@ void TestMarkup::eachAddressWrappedOnce_data()
 
 void TestMarkup::eachAddressWrappedOnce()
 {
-    // The markup as the rules spell it, with each address found after the web
-    // pass wrapped once where it stands: the web pass, then the matches of the
-    // reference engine in its result, replaced from left to right.
     QFETCH(QByteArray, linkOpen);
     QFETCH(QByteArray, linkMiddle);
     QFETCH(QByteArray, linkEnd);
@@ -597,17 +627,44 @@ void TestMarkup::eachAddressWrappedOnce()
     for (unsigned seed = 1; seed <= 5000; ++seed) {
         std::mt19937 rng(seed);
         const std::string text = randomMessage(rng);
-        const std::string r = spelledOutWebPass(text, f);
-        std::string expected;
-        size_t copied = 0;
-        for (const auto &m : re2Matches(r)) {
-            const std::string a = r.substr(m.offset, m.length);
-            expected +=
-                r.substr(copied, m.offset - copied) + f.LinkOpen + f.Email + a + f.LinkMiddle + a + f.LinkEnd;
-            copied = m.offset + m.length;
-        }
-        expected += r.substr(copied);
-        QVERIFY2(MarkupText(text, 0, formats) == expected, text.c_str());
+        QVERIFY2(MarkupText(text, 0, formats) == wrappedOnceReference(text, f), text.c_str());
+    }
+}
+
+void TestMarkup::gluedAndLongTextsWrappedOnce_data()
+{
+    eachAddressWrappedOnce_data();
+}
+
+void TestMarkup::gluedAndLongTextsWrappedOnce()
+{
+    QFETCH(QByteArray, linkOpen);
+    QFETCH(QByteArray, linkMiddle);
+    QFETCH(QByteArray, linkEnd);
+    QFETCH(QByteArray, email);
+    const TFormat f{"t", linkOpen.toStdString(), linkMiddle.toStdString(), linkEnd.toStdString(),
+                    email.toStdString()};
+    TFormats formats(std::filesystem::path(m_dir.path().toStdString()));
+    formats.append(f.Name, std::make_unique<TFormat>(f));
+    for (unsigned seed = 1; seed <= 5000; ++seed) {
+        std::mt19937 rng(seed);
+        const std::string text = gluedMessage(rng);
+        QVERIFY2(MarkupText(text, 0, formats) == wrappedOnceReference(text, f), text.c_str());
+    }
+    // Long texts are read in long runs, and their results outgrow the room
+    // made for them at first, once or more.
+    std::mt19937 rng(7);
+    std::string messages, addresses, plainThenLinks;
+    while (messages.size() < 150000)
+        messages += randomMessage(rng);
+    for (int i = 0; i < 8000; ++i)
+        addresses += "name.n" + std::to_string(i) + "@mail.example.com, ";
+    for (int i = 0; i < 20000; ++i)
+        plainThenLinks += "abcdefghi ";
+    plainThenLinks += "http://x.example/?to=a@b.example a@b.example";
+    for (const std::string *text : {&messages, &addresses, &plainThenLinks}) {
+        const std::string marked = MarkupText(*text, 0, formats);
+        QVERIFY2(marked == wrappedOnceReference(*text, f), text->substr(0, 80).c_str());
     }
 }
 

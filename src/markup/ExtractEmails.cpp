@@ -134,32 +134,41 @@ bool isEmailByte(char c)
     return c == '@' || isNameByte(c);
 }
 
-std::optional<EmailMatch> FindEmail(std::string_view text, std::size_t from, std::size_t atFrom)
+std::optional<EmailMatch> EmailAt(std::string_view text, std::size_t from, std::size_t at)
 {
-    for (std::size_t pos = std::max(from, atFrom); pos < text.size();) {
+    // The name runs back over name bytes to the previous at sign (which is no
+    // name byte) or to `from`, whichever comes first.
+    if (at <= from || !isNameByte(text[at - 1]))
+        return std::nullopt;
+    const std::size_t end = domainEnd(text, at);
+    if (!end)
+        return std::nullopt;
+    const std::size_t start = nameRunStart(text, from, at - 1);
+    return EmailMatch{start, end - start};
+}
+
+std::size_t NextPossibleAt(std::string_view text, std::size_t at)
+{
+    const std::size_t dot = Markup::findByte(text, at + 1, '.');
+    if (dot == std::string_view::npos)
+        return std::string_view::npos;
+    const std::size_t lastAt = Markup::findLastByte(text, at + 1, dot, '@');
+    return lastAt != std::string_view::npos ? lastAt : dot + 1;
+}
+
+std::optional<EmailMatch> FindEmail(std::string_view text, std::size_t from)
+{
+    // The name of an address holds no at sign, so the first at sign with a name
+    // in front and a domain behind it gives the leftmost address. At signs that
+    // cannot start one are passed over: text with at signs thick and dots rare
+    // is thus read at the speed of memchr.
+    for (std::size_t pos = from; pos < text.size();) {
         const std::size_t at = Markup::findByte(text, pos, '@');
         if (at == std::string_view::npos)
             break;
-        // The name runs back over name bytes to the previous at sign (which is
-        // no name byte) or to `from`, whichever comes first. The name of an
-        // address can hold no at sign, so the first at sign with a name in front
-        // and a domain behind it gives the leftmost address.
-        if (at > from && isNameByte(text[at - 1])) {
-            if (const std::size_t end = domainEnd(text, at)) {
-                const std::size_t start = nameRunStart(text, from, at - 1);
-                return EmailMatch{start, end - start};
-            }
-        }
-        // A domain runs over labels to its first dot, so an address needs a dot
-        // after its at sign with no at sign between them: where the rest of the
-        // text holds no dot, it holds no address, and of the at signs in front
-        // of the next dot only the last one can start one. Text with at signs
-        // thick and dots rare is thus passed over at the speed of memchr.
-        const std::size_t dot = Markup::findByte(text, at + 1, '.');
-        if (dot == std::string_view::npos)
-            break;
-        const std::size_t lastAt = Markup::findLastByte(text, at + 1, dot, '@');
-        pos = lastAt != std::string_view::npos ? lastAt : dot + 1;
+        if (const auto m = EmailAt(text, from, at))
+            return m;
+        pos = NextPossibleAt(text, at);
     }
     return std::nullopt;
 }

@@ -32,10 +32,19 @@ bool isEmailByte(char c);
 
 // The first address that starts at or after `from`; nothing when there is none.
 // The address may not begin before `from`, so calling again from the end of the
-// previous match gives the next one without overlap. A caller that knows the
-// text holds no at sign from `from` up to atFrom may say so: the search for at
-// signs then begins there.
-std::optional<EmailMatch> FindEmail(std::string_view text, std::size_t from = 0, std::size_t atFrom = 0);
+// previous match gives the next one without overlap.
+std::optional<EmailMatch> FindEmail(std::string_view text, std::size_t from = 0);
+
+// The address whose at sign stands at `at`, its name beginning at `from` or
+// later: the longest name and the longest domain there. Nothing when that at
+// sign starts no address.
+std::optional<EmailMatch> EmailAt(std::string_view text, std::size_t from, std::size_t at);
+
+// Where, after an at sign at `at` that starts no address, the next at sign that
+// may start one can stand; npos when none after `at` can. An address needs a
+// dot after its at sign with no at sign between, so of the at signs in front of
+// the next dot only the last one can start one, and none where no dot follows.
+std::size_t NextPossibleAt(std::string_view text, std::size_t at);
 
 // Every address in the text, in order, none overlapping the one before.
 std::vector<EmailMatch> FindEmails(std::string_view text);

@@ -25,7 +25,8 @@ inline unsigned hits16(const char *p, char c)
 // The position of the first byte c at or after `from`, or npos. memchr reads
 // long stretches fast but costs a call each time; where the byte comes thick
 // and fast (a text of nothing but at signs or colons) that call would cost more
-// than the byte, so the first 16 bytes are looked at here.
+// than the byte, so the first bytes are looked at here: 64 of them, about
+// what a web address takes up to the space that ends it.
 inline std::size_t findByte(std::string_view t, std::size_t from, char c)
 {
     const std::size_t n = t.size();
@@ -33,9 +34,9 @@ inline std::size_t findByte(std::string_view t, std::size_t from, char c)
         return std::string_view::npos;
 #if defined(__SSE2__)
     if (n - from >= 16) {
-        if (const unsigned hits = hits16(t.data() + from, c))
-            return from + unsigned(__builtin_ctz(hits));
-        from += 16;
+        for (const std::size_t near = from + 64; from < near && n - from >= 16; from += 16)
+            if (const unsigned hits = hits16(t.data() + from, c))
+                return from + unsigned(__builtin_ctz(hits));
     } else
 #endif
     {
@@ -47,6 +48,52 @@ inline std::size_t findByte(std::string_view t, std::size_t from, char c)
         return std::string_view::npos;
     const void *hit = std::memchr(t.data() + from, c, n - from);
     return hit ? static_cast<std::size_t>(static_cast<const char *>(hit) - t.data()) : std::string_view::npos;
+}
+
+// Copies the n bytes at `from` to `to` up to the first byte that is a or b,
+// and gives that byte's position, or n when there is none. The text is read
+// once for both the search and the copy. Bytes after the one found may be
+// copied as well, but nothing is written beyond to + n.
+inline std::size_t copyUntilEither(const char *from, std::size_t n, char *to, char a, char b)
+{
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i wantA = _mm_set1_epi8(a), wantB = _mm_set1_epi8(b);
+    const auto copyBlock = [&](std::size_t at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + at));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(to + at), v);
+        return _mm_or_si128(_mm_cmpeq_epi8(v, wantA), _mm_cmpeq_epi8(v, wantB));
+    };
+    // 64 bytes a round, one test for all of them: in ordinary text the bytes
+    // looked for come a few hundred bytes apart.
+    for (; i + 64 <= n; i += 64) {
+        const __m128i h0 = copyBlock(i), h1 = copyBlock(i + 16), h2 = copyBlock(i + 32),
+                      h3 = copyBlock(i + 48);
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(h0, h1), _mm_or_si128(h2, h3)))) {
+            const unsigned long long hits =
+                unsigned(_mm_movemask_epi8(h0)) | unsigned(_mm_movemask_epi8(h1)) << 16 |
+                (unsigned long long)(unsigned(_mm_movemask_epi8(h2)) | unsigned(_mm_movemask_epi8(h3)) << 16)
+                    << 32;
+            return i + std::size_t(__builtin_ctzll(hits));
+        }
+    }
+    for (; i + 16 <= n; i += 16)
+        if (const unsigned hits = unsigned(_mm_movemask_epi8(copyBlock(i))))
+            return i + unsigned(__builtin_ctz(hits));
+    if (i < n && n >= 16) {
+        // The last bytes as one block that ends with the text, its bytes in
+        // front of i already looked at.
+        const std::size_t last = n - 16;
+        const unsigned hits = unsigned(_mm_movemask_epi8(copyBlock(last))) >> (i - last);
+        return hits ? i + unsigned(__builtin_ctz(hits)) : n;
+    }
+#endif
+    for (; i < n; ++i) {
+        to[i] = from[i];
+        if (from[i] == a || from[i] == b)
+            return i;
+    }
+    return n;
 }
 
 // The position of the last byte c in [from, to), or npos; as findByte, the

@@ -3,6 +3,7 @@
 #include "Errors.h"
 #include "ExtractEmails.h"
 #include "FindByte.h"
+#include "OutputBuffer.h"
 #include "UUtils.h"
 
 #include <algorithm>
@@ -22,60 +23,24 @@ void appendEmailLink(std::string &out, std::string_view email, const TFormat &f)
     out.append(f.LinkOpen).append(f.Email).append(email).append(f.LinkMiddle).append(email).append(f.LinkEnd);
 }
 
-// Where the next web address starts at or after `from`: "http://" or
-// "https://", letters in any case; npos when there is none. The colon is rare
-// in ordinary text, so the search jumps from colon to colon and looks at the
-// bytes around each.
-std::size_t findHttp(std::string_view t, std::size_t from)
+// The start of the web address whose scheme ends at the colon at `colon`:
+// "http://" or "https://", letters in any case; npos when the colon ends no
+// such scheme, or the scheme would begin before `from`.
+std::size_t schemeStart(std::string_view t, std::size_t colon, std::size_t from)
 {
     // "http://" is 7 bytes with the colon at its fifth, so a colon counts only
-    // from the fifth byte on and up to the third byte from the end. Neither
-    // scheme holds the other, and an earlier colon cannot lie inside a later
-    // address's scheme, so the first colon that fits gives the first address.
-    const std::string_view colons = t.substr(0, t.size() > 2 ? t.size() - 2 : 0);
-    for (std::size_t colon = from + 4;; ++colon) {
-        colon = Markup::findByte(colons, colon, ':');
-        if (colon == std::string_view::npos)
-            break;
-        if (t[colon + 1] != '/' || t[colon + 2] != '/')
-            continue;
-        // OR-ing 0x20 turns only "H" into "h" (likewise "T", "P", "S"): no
-        // other byte becomes one of these letters, so the test is exact.
-        std::size_t scheme = colon;
-        if ((t[scheme - 1] | 0x20) == 's' && scheme - 1 >= from + 4)
-            --scheme;
-        if ((t[scheme - 4] | 0x20) == 'h' && (t[scheme - 3] | 0x20) == 't' && (t[scheme - 2] | 0x20) == 't' &&
-            (t[scheme - 1] | 0x20) == 'p')
-            return scheme - 4;
-    }
+    // from the fifth byte on and up to the third byte from the end.
+    if (colon < from + 4 || colon + 2 >= t.size() || t[colon + 1] != '/' || t[colon + 2] != '/')
+        return std::string_view::npos;
+    // OR-ing 0x20 turns only "H" into "h" (likewise "T", "P", "S"): no other
+    // byte becomes one of these letters, so the test is exact.
+    std::size_t scheme = colon;
+    if ((t[scheme - 1] | 0x20) == 's' && scheme - 1 >= from + 4)
+        --scheme;
+    if ((t[scheme - 4] | 0x20) == 'h' && (t[scheme - 3] | 0x20) == 't' && (t[scheme - 2] | 0x20) == 't' &&
+        (t[scheme - 1] | 0x20) == 'p')
+        return scheme - 4;
     return std::string_view::npos;
-}
-
-// Walks the text as the web pass cuts it: onText for each stretch copied as it
-// stands, onURL for each address, already trimmed. Each search starts where the
-// last address ended, so the text is read once whatever it holds.
-template <class OnText, class OnURL> void walkWebAddresses(std::string_view text, OnText onText, OnURL onURL)
-{
-    std::size_t copied = 0;
-    // Once the rest of the text holds no space it never will again: from then on
-    // commas end the addresses, and the space is not looked for again.
-    bool spaceLeft = true;
-    for (std::size_t start; (start = findHttp(text, copied)) != std::string_view::npos;) {
-        onText(text.substr(copied, start - copied));
-        std::size_t end = std::string_view::npos;
-        if (spaceLeft) {
-            end = Markup::findByte(text, start, ' ');
-            spaceLeft = end != std::string_view::npos;
-        }
-        if (!spaceLeft)
-            end = Markup::findByte(text, start, ',');
-        if (end == std::string_view::npos)
-            end = text.size();
-        onURL(UUtils::Trim(text.substr(start, end - start)));
-        // The space or comma that ended the address is copied with what follows.
-        copied = end;
-    }
-    onText(text.substr(copied));
 }
 
 // Whether, in the text after the web pass, no e-mail address can lie in a web
@@ -93,139 +58,172 @@ bool webLinksKeepAddressesApart(const TFormat &f)
     return apart(f.LinkOpen) && apart(f.LinkMiddle) && apart(f.LinkEnd);
 }
 
-// Copies n bytes, n at most 256. Most pieces of a link are short, and for them
-// a few moves of fixed size cost less than a call to memcpy.
-inline void copyShort(char *to, const char *from, std::size_t n)
-{
-    if (n > 32) {
-        std::memcpy(to, from, n);
-    } else if (n >= 16) {
-        std::memcpy(to, from, 16);
-        std::memcpy(to + n - 16, from + n - 16, 16);
-    } else if (n >= 8) {
-        std::memcpy(to, from, 8);
-        std::memcpy(to + n - 8, from + n - 8, 8);
-    } else if (n >= 4) {
-        std::memcpy(to, from, 4);
-        std::memcpy(to + n - 4, from + n - 4, 4);
-    } else if (n > 0) {
-        to[0] = from[0];
-        to[n / 2] = from[n / 2];
-        to[n - 1] = from[n - 1];
-    }
-}
-
-// The marked-up text as it is written, in one buffer. The room for it is made
-// ahead: about a quarter more than the input at first, and when that runs out,
-// what the input read so far has grown into, scaled to the whole input. A
-// result is thus copied to a larger buffer once or twice at most, and is never
-// walked twice to learn its length.
+// Writes a text with its web addresses, its e-mail addresses or both made
+// links, reading it once from front to back.
+//
+// The text is copied as it stands until a colon or an at sign turns up, in
+// the same reading that looks for them. A colon that ends "http://" or
+// "https://" takes back the scheme just copied and writes the web link in its
+// place; an at sign with an address around it takes back the address's name
+// and writes the e-mail link. So the text is read once however many links it
+// holds, and the bytes between the links cost about what copying them costs.
+//
+// Web addresses are cut as the web pass cuts them: each runs to the first
+// space anywhere after it; when the rest of the text holds no space, to the
+// first comma; else to the end. E-mail addresses are those the scanner finds
+// in each stretch of text between web addresses and in each web address on
+// its own, which with a template that keeps addresses apart are the addresses
+// of the text after the web pass.
 class LinkWriter {
 public:
-    LinkWriter(std::string_view input, const TFormat &f)
-        : m_input(input), m_format(f), m_emailOpen(f.LinkOpen + f.Email)
+    LinkWriter(std::string_view input, const TFormat &f, bool webLinks, bool emailLinks)
+        : m_input(input), m_format(f), m_emailOpen(f.LinkOpen + f.Email), m_webLinks(webLinks),
+          m_emailLinks(emailLinks), m_out(input.size())
     {
-        m_out.reserve(input.size() + input.size() / 4 + 64);
     }
 
-    // Text that stays as it is.
-    void text(std::string_view t)
+    std::string write() &&
     {
-        makeRoom(t.size(), t.data() + t.size());
-        m_out.append(t);
+        writeText(m_input.size(), m_webLinks);
+        return m_out.take();
     }
-
-    // Text with its e-mail addresses made links; t is a part of the input.
-    void textWithEmailLinks(std::string_view t)
-    {
-        std::size_t copied = 0;
-        while (holdsAtSign(t.substr(copied))) {
-            const auto m = UUtils::FindEmail(t, copied, m_nextAt - std::size_t(t.data() - m_input.data()));
-            if (!m)
-                break;
-            text(t.substr(copied, m->offset - copied));
-            emailLink(t.substr(m->offset, m->length));
-            copied = m->offset + m->length;
-        }
-        text(t.substr(copied));
-    }
-
-    // LinkOpen U LinkMiddle U LinkEnd, with the e-mail addresses inside U made
-    // links in both copies when emailLinks is set.
-    void webLink(std::string_view url, bool emailLinks)
-    {
-        text(m_format.LinkOpen);
-        const std::size_t first = m_out.size();
-        if (emailLinks)
-            textWithEmailLinks(url);
-        else
-            text(url);
-        const std::size_t length = m_out.size() - first;
-        makeRoom(m_format.LinkMiddle.size() + length + m_format.LinkEnd.size(), url.data() + url.size());
-        m_out.append(m_format.LinkMiddle);
-        m_out.append(m_out.data() + first, length);
-        m_out.append(m_format.LinkEnd);
-    }
-
-    std::string take() { return std::move(m_out); }
 
 private:
-    void emailLink(std::string_view e)
+    // Writes the input from m_pos up to `to`, as text with links; web links
+    // only when webAddresses is set.
+    void writeText(std::size_t to, bool webAddresses)
     {
-        const TFormat &f = m_format;
-        const std::size_t size = m_emailOpen.size() + 2 * e.size() + f.LinkMiddle.size() + f.LinkEnd.size();
-        makeRoom(size, e.data() + e.size());
-        // A link is five short pieces: put together here first, they cost one
-        // append rather than five.
-        char link[256];
-        if (size > sizeof link) {
-            m_out.append(m_emailOpen).append(e).append(f.LinkMiddle).append(e).append(f.LinkEnd);
-            return;
+        while (m_pos < to) {
+            // Past an at sign that starts no address, the at signs up to the
+            // next that can start one are plain text.
+            const bool atSigns = m_emailLinks && m_pos >= m_atSignsFrom;
+            const std::size_t until = m_emailLinks && !atSigns ? std::min(to, m_atSignsFrom) : to;
+            if (!webAddresses && !atSigns) {
+                copyUntil(until, '\0', '\0', false);
+                continue;
+            }
+            const char first = webAddresses ? ':' : '@';
+            const std::size_t mark = copyUntil(until, first, atSigns ? '@' : first, true);
+            if (mark == until)
+                continue;
+            const bool linked = m_input[mark] == ':' ? webLink(mark) : emailLink(mark, to, webAddresses);
+            if (!linked) {
+                // The colon or at sign is text like any other.
+                m_out.put(m_pos, m_input.substr(mark, 1));
+                m_pos = mark + 1;
+            }
         }
-        char *p = link;
-        for (std::string_view piece : {std::string_view(m_emailOpen), e, std::string_view(f.LinkMiddle), e,
-                                       std::string_view(f.LinkEnd)}) {
-            copyShort(p, piece.data(), piece.size());
-            p += piece.size();
-        }
-        m_out.append(link, size);
     }
 
-    // Whether t, a part of the input, holds an at sign. The input is searched
-    // for at signs once, from front to back: the one found last is kept for the
-    // parts that follow, so a part of text without one costs no search of its
-    // own.
-    bool holdsAtSign(std::string_view t)
+    // Copies the input from m_pos on as text, up to `to` or to the first byte
+    // that is a or b when stopAtMark is set; gives where it stopped, which
+    // becomes m_pos.
+    std::size_t copyUntil(std::size_t to, char a, char b, bool stopAtMark)
     {
-        const std::size_t from = std::size_t(t.data() - m_input.data());
-        if (!m_atFound || m_nextAt < from) {
-            m_nextAt = Markup::findByte(m_input, from, '@');
-            m_atFound = true;
+        // The text goes into the room there is, in one go where it fits;
+        // where little is left, the buffer makes a whole step more.
+        constexpr std::size_t leastRoom = 256;
+        while (m_pos < to) {
+            char *place = m_out.room(leastRoom, m_pos);
+            const std::size_t n = std::min(to - m_pos, m_out.spare());
+            std::size_t copied = n;
+            if (stopAtMark)
+                copied = Markup::copyUntilEither(m_input.data() + m_pos, n, place, a, b);
+            else
+                std::memcpy(place, m_input.data() + m_pos, n);
+            m_out.advance(copied);
+            m_pos += copied;
+            if (copied < n)
+                break;
         }
-        return m_nextAt < from + t.size();
+        return m_pos;
     }
 
-    // Room for `bytes` more, the input being read up to readTo (within or at
-    // the end of m_input; anything else counts as all of it read).
-    void makeRoom(std::size_t bytes, const char *readTo)
+    // Writes the web link whose scheme ends at the colon at `colon`, and gives
+    // true; false when the colon ends no web address.
+    bool webLink(std::size_t colon)
     {
-        if (m_out.capacity() - m_out.size() >= bytes)
-            return;
-        const bool inside = readTo > m_input.data() && readTo <= m_input.data() + m_input.size();
-        const std::size_t read = inside ? std::size_t(readTo - m_input.data()) : m_input.size();
-        const std::size_t left = m_input.size() - read;
-        const double grown = read ? double(m_out.size() + bytes) / double(read) : 1.0;
-        const std::size_t wanted = m_out.size() + bytes + std::size_t(double(left) * grown * 1.125);
-        m_out.reserve(
-            std::max({wanted, m_out.size() + bytes + left, m_out.capacity() + m_out.capacity() / 2}));
+        const std::size_t start = schemeStart(m_input, colon, m_webFrom);
+        if (start == std::string_view::npos)
+            return false;
+        // The scheme went out as text.
+        m_out.rewind(colon - start);
+        const std::size_t end = addressEnd(start);
+        const std::string_view url = UUtils::Trim(m_input.substr(start, end - start));
+
+        m_out.put(start, m_format.LinkOpen);
+        const std::size_t shown = m_out.size();
+        m_pos = start;
+        m_nameFrom = start;
+        writeText(start + url.size(), false);
+        // The address again as it was just written, its e-mail links included.
+        const std::size_t length = m_out.size() - shown;
+        const std::string_view middle = m_format.LinkMiddle, linkEnd = m_format.LinkEnd;
+        char *p = m_out.room(middle.size() + length + linkEnd.size(), end);
+        Markup::OutputBuffer::copySmall(p, middle.data(), middle.size());
+        Markup::OutputBuffer::copySmall(p + middle.size(), m_out.data() + shown, length);
+        Markup::OutputBuffer::copySmall(p + middle.size() + length, linkEnd.data(), linkEnd.size());
+        m_out.advance(middle.size() + length + linkEnd.size());
+
+        // Blanks trimmed off the end of the address are dropped; the space or
+        // comma that ended it is copied with what follows.
+        m_pos = m_webFrom = m_nameFrom = end;
+        return true;
     }
 
-    std::string_view m_input;
+    // Where the web address at `start` ends: at the first space after it, or
+    // when the rest holds none, at the first comma; else at the end.
+    std::size_t addressEnd(std::size_t start)
+    {
+        std::size_t end = std::string_view::npos;
+        if (m_spaceLeft) {
+            end = Markup::findByte(m_input, start, ' ');
+            // Once the rest of the text holds no space it never will again.
+            m_spaceLeft = end != std::string_view::npos;
+        }
+        if (!m_spaceLeft)
+            end = Markup::findByte(m_input, start, ',');
+        return end == std::string_view::npos ? m_input.size() : end;
+    }
+
+    // Writes the e-mail link whose at sign stands at `at`, the address lying
+    // before `to`, and gives true; false when that at sign starts no address.
+    bool emailLink(std::size_t at, std::size_t to, bool webAddresses)
+    {
+        auto m = UUtils::EmailAt(m_input.substr(0, to), m_nameFrom, at);
+        if (m && webAddresses) {
+            // A web address's scheme is made of letters, so an address's
+            // domain can run into it up to its colon; the text in front of the
+            // web address ends the domain there.
+            const std::size_t end = m->offset + m->length;
+            const std::size_t web =
+                end < m_input.size() && m_input[end] == ':' ? schemeStart(m_input, end, m_webFrom) : end;
+            if (web < end)
+                m = UUtils::EmailAt(m_input.substr(0, web), m_nameFrom, at);
+        }
+        if (!m) {
+            m_atSignsFrom = std::min(UUtils::NextPossibleAt(m_input, at), m_input.size());
+            return false;
+        }
+        // The name went out as text.
+        m_out.rewind(at - m->offset);
+        const std::string_view e = m_input.substr(m->offset, m->length);
+        m_out.put(at, std::string_view(m_emailOpen), e, std::string_view(m_format.LinkMiddle), e,
+                  std::string_view(m_format.LinkEnd));
+        m_pos = m_nameFrom = m->offset + m->length;
+        return true;
+    }
+
+    const std::string_view m_input;
     const TFormat &m_format;
     const std::string m_emailOpen; // LinkOpen Email, what every e-mail link begins with
-    std::string m_out;
-    bool m_atFound = false;
-    std::size_t m_nextAt = 0; // the first at sign from where the last search began, or npos
+    const bool m_webLinks, m_emailLinks;
+    Markup::OutputBuffer m_out;
+    std::size_t m_pos = 0;         // the input is written up to here
+    std::size_t m_webFrom = 0;     // where the next web address may begin: the end of the last one
+    std::size_t m_nameFrom = 0;    // where the next e-mail address may begin
+    std::size_t m_atSignsFrom = 0; // at signs in front of this start no address
+    bool m_spaceLeft = true;       // whether the rest of the text may hold a space
 };
 
 } // namespace
@@ -253,24 +251,15 @@ std::string MarkupText(std::string_view text, int index, const TFormats &formats
     if (!f)
         return std::string(text);
     if (webLinksKeepAddressesApart(*f)) {
-        // One pass: each stretch of text and each web address gets its e-mail
-        // links as it is written.
-        LinkWriter out(text, *f);
-        walkWebAddresses(
-            text, [&](std::string_view t) { out.textWithEmailLinks(t); },
-            [&](std::string_view u) { out.webLink(u, true); });
-        return out.take();
+        // One reading: each stretch of text and each web address gets its
+        // e-mail links as it is written.
+        return LinkWriter(text, *f, true, true).write();
     }
     // The template's pieces can hold an address or join one with the text
     // around them, so the e-mail addresses are looked for in the finished text
     // of the web pass.
-    LinkWriter web(text, *f);
-    walkWebAddresses(
-        text, [&](std::string_view t) { web.text(t); }, [&](std::string_view u) { web.webLink(u, false); });
-    const std::string linked = web.take();
-    LinkWriter out(linked, *f);
-    out.textWithEmailLinks(linked);
-    return out.take();
+    const std::string linked = LinkWriter(text, *f, true, false).write();
+    return LinkWriter(linked, *f, false, true).write();
 }
 
 namespace {

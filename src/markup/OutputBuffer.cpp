@@ -1,0 +1,53 @@
+#include "OutputBuffer.h"
+
+#include <algorithm>
+
+namespace Markup {
+
+namespace {
+
+// How far the string's length runs ahead of what is written: well inside the
+// first-level data cache.
+constexpr std::size_t lengthStep = 16 * 1024;
+
+} // namespace
+
+OutputBuffer::OutputBuffer(std::size_t inputSize) : m_inputSize(inputSize)
+{
+    // Links make most texts a little longer; a quarter more is room for a
+    // message with a link every few lines.
+    m_text.reserve(inputSize + inputSize / 4 + 64);
+    m_next = m_end = m_text.data();
+}
+
+void OutputBuffer::grow(std::size_t n, std::size_t read)
+{
+    const std::size_t used = size(), capacity = m_text.capacity();
+    // What the whole text will take: what the input read so far has grown
+    // into, scaled to the whole input, with an eighth more.
+    read = std::min(read, m_inputSize);
+    const std::size_t left = m_inputSize - read;
+    const double grown = read ? double(used + n) / double(read) : 1.0;
+    const std::size_t expected = used + n + std::size_t(double(left) * grown * 1.125);
+    // Moving to a larger block copies what is written so far. So once a few
+    // thousand bytes tell how the text grows, and while little of it is
+    // written, the block is made as large as expected at once; later only
+    // when it is full, and then by half at least.
+    const bool full = capacity - used < n;
+    const bool early = read >= 4096 && used <= capacity / 8;
+    if (full || (early && expected > capacity)) {
+        m_text.resize(used);
+        m_text.reserve(std::max({expected, used + n + left, full ? capacity + capacity / 2 : 0}));
+    }
+    m_text.resize(std::min(m_text.capacity(), used + std::max(n, lengthStep)));
+    m_next = m_text.data() + used;
+    m_end = m_text.data() + m_text.size();
+}
+
+std::string OutputBuffer::take()
+{
+    m_text.resize(size());
+    return std::move(m_text);
+}
+
+} // namespace Markup
