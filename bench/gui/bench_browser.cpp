@@ -5,9 +5,11 @@
 //
 // Runs offscreen when there is no display. The start-up benchmark starts this
 // executable again as the program would start, once per iteration.
+#include "BrowserEntry.h"
 #include "FMain.h"
 #include "FieldFilling.h"
 #include "TApplication.h"
+#include "TBrowserHost.h"
 #include "TEmbeddedWB.h"
 #include "TUpdateChecker.h"
 
@@ -89,8 +91,8 @@ int startupProbe(int argc, char **argv, bool engineFirst)
 {
     QElapsedTimer clock;
     clock.start();
-    TApplication::prepare();
     TApplication app(argc, argv);
+    TBrowserHost::setFactory(postwright_create_browser);
     QTemporaryDir dir;
     TfrmMain window(std::filesystem::path(dir.path().toStdString()));
     auto *browser = window.findChild<TEmbeddedWB *>(QStringLiteral("EmbeddedWB1"));
@@ -260,8 +262,8 @@ int main(int argc, char **argv)
     if (argc >= 2 && std::strcmp(argv[1], probeOption) == 0)
         return startupProbe(argc, argv, argc >= 3 && std::strcmp(argv[2], "engine-first") == 0);
 
-    TApplication::prepare();
     TApplication app(argc, argv);
+    TBrowserHost::setFactory(postwright_create_browser);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

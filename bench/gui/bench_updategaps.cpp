@@ -80,7 +80,6 @@ int main(int argc, char **argv)
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
     TUpdateChecker::setNetwork({"http://127.0.0.1:1/liveupdate/postwright/", THttpClient::NumericResolver()});
-    TApplication::prepare();
     TApplication app(argc, argv);
     // The closing "no new updates" box is answered at once.
     TbsSkinMessage::setHook([](const TMessageBoxCall &) { return 1; });

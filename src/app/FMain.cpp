@@ -4,6 +4,7 @@
 #include "BrandingClicks.h"
 #include "ErrorHandler.h"
 #include "Clipboard.h"
+#include "FLogin.h"
 #include "EventHooks.h"
 #include "FFormats.h"
 #include "FUMessages.h"
@@ -296,6 +297,7 @@ void TfrmMain::connectBrowser()
     // Cookies of the user's logins live beside the data files, like them kept
     // from one run to the next.
     ui->EmbeddedWB1->setStorageDirectory(m_appDir / "BrowserProfile");
+    ui->EmbeddedWB1->setLoginDialog(TfrmLogin::ask);
     m_browserPane = std::make_unique<TBrowserPane>(*ui->edtURL, *ui->EmbeddedWB1, *msgMain);
 
     onClick(ui->bsSkinSpeedButton1, &TfrmMain::bsSkinSpeedButton1Click);

@@ -3,6 +3,7 @@
 #include "CrashLog.h"
 #include "ErrorHandler.h"
 #include "FMain.h"
+#include "FirstFrameReport.h"
 #include "SingleInstance.h"
 #include "TApplication.h"
 #include "TerminationSignals.h"
@@ -53,8 +54,8 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
         appDir = startedFrom(argc > 0 ? argv[0] : nullptr);
     WritablePlaces::keepCachesIn(appDir);
 
-    TApplication::prepare();
     TApplication app(argc, argv);
+    FirstFrameReport::watch();
     // Made before the window and gone after it, so that a signal during the
     // window's end cannot cut that end short.
     TerminationSignals termination;

@@ -24,8 +24,6 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     setDesktopFileName(QStringLiteral("postwright"));
 }
 
-void TApplication::prepare() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
-
 bool TApplication::notify(QObject *receiver, QEvent *event)
 {
     try {

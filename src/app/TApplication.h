@@ -11,8 +11,4 @@ class TApplication : public QApplication {
 public:
     TApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
-
-    // Settings every process that shows our windows needs before the
-    // application object exists (the embedded browser shares GL contexts).
-    static void prepare();
 };

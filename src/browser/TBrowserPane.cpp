@@ -1,13 +1,13 @@
 #include "TBrowserPane.h"
 
-#include "TEmbeddedWB.h"
+#include "TBrowser.h"
 #include "TbsSkinMessage.h"
 #include "WidgetText.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 
-TBrowserPane::TBrowserPane(QLineEdit &address, TEmbeddedWB &browser, TbsSkinMessage &messages)
+TBrowserPane::TBrowserPane(QLineEdit &address, TBrowser &browser, TbsSkinMessage &messages)
     : m_address(address), m_browser(browser), m_messages(messages)
 {
 }

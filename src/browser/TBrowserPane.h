@@ -4,7 +4,7 @@
 
 class QKeyEvent;
 class QLineEdit;
-class TEmbeddedWB;
+class TBrowser;
 class TbsSkinMessage;
 
 // The browser pane's commands: the address box with "Go!", and Back, Forward,
@@ -13,7 +13,7 @@ class TbsSkinMessage;
 class TBrowserPane {
 public:
     // Questions go to the user through messages.
-    TBrowserPane(QLineEdit &address, TEmbeddedWB &browser, TbsSkinMessage &messages);
+    TBrowserPane(QLineEdit &address, TBrowser &browser, TbsSkinMessage &messages);
 
     // Each stops a page that is still loading first.
     void back();
@@ -34,6 +34,6 @@ private:
     void stopIfBusy();
 
     QLineEdit &m_address;
-    TEmbeddedWB &m_browser;
+    TBrowser &m_browser;
     TbsSkinMessage &m_messages;
 };

@@ -5,7 +5,7 @@
 #include "Errors.h"
 #include "FieldFilling.h"
 #include "ListBox.h"
-#include "TEmbeddedWB.h"
+#include "TBrowserHost.h"
 #include "UPostLog.h"
 #include "WidgetText.h"
 
@@ -60,7 +60,7 @@ std::string siteOf(const QUrl &url)
 std::string siteOfAddress(const std::string &address)
 {
     try {
-        return siteOf(TEmbeddedWB::addressUrl(WidgetText::toWidget(address)));
+        return siteOf(TBrowser::addressUrl(WidgetText::toWidget(address)));
     } catch (const EError &) {
         // A forum whose address opens nothing has no site to match.
         return {};
@@ -107,11 +107,11 @@ TPostingRun::TPostingRun(TForums &forums, std::filesystem::path appDir, PostingC
     connect(&m_controls.subject, &QLineEdit::textChanged, this, [this] { messageChanged(); });
     connect(&m_controls.body, &QPlainTextEdit::textChanged, this, [this] { messageChanged(); });
 
-    TEmbeddedWB &browser = m_controls.browser;
-    connect(&browser, &TEmbeddedWB::FormSubmitted, this,
+    TBrowserHost &browser = m_controls.browser;
+    connect(&browser, &TBrowserHost::FormSubmitted, this,
             [this](const QUrl &page) { ErrorHandler::run([&] { formSubmitted(page); }); });
-    connect(&browser, &QWebEngineView::loadStarted, this, [this] { loadStarted(); });
-    connect(&browser, &QWebEngineView::loadFinished, this,
+    connect(&browser, &TBrowserHost::loadStarted, this, [this] { loadStarted(); });
+    connect(&browser, &TBrowserHost::loadFinished, this,
             [this](bool ok) { ErrorHandler::run([&] { loadFinished(ok); }); });
 }
 

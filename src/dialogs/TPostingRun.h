@@ -20,7 +20,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QUrl;
-class TEmbeddedWB;
+class TBrowserHost;
 
 // The controls a posting run works with.
 struct PostingControls {
@@ -29,7 +29,7 @@ struct PostingControls {
     QPlainTextEdit &body;
     // Where the run says what its commands did.
     QLabel &status;
-    TEmbeddedWB &browser;
+    TBrowserHost &browser;
     // The buttons that put the message into the page.
     QList<QAbstractButton *> inserting;
 };

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "BrowserEntry.h"
 #include "ErrorHandler.h"
 #include "TApplication.h"
+#include "TBrowserHost.h"
 #include "TUpdateChecker.h"
 
 #include <QPushButton>
@@ -16,12 +18,13 @@ inline void keepUpdateChecksLocal()
 }
 
 // Runs a window test under the program's own application object, so errors
-// escaping a handler reach the general error handling as in the program.
+// escaping a handler reach the general error handling as in the program. The
+// browser is linked in: every main window has its browser from the start.
 #define POSTWRIGHT_GUI_TEST_MAIN(TestObject)                                                                 \
     int main(int argc, char **argv)                                                                         \
     {                                                                                                       \
-        TApplication::prepare();                                                                            \
         TApplication app(argc, argv);                                                                       \
+        TBrowserHost::setFactory(postwright_create_browser);                                                \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                            \
         keepUpdateChecksLocal();                                                                            \
         TestObject tc;                                                                                      \

@@ -14,7 +14,7 @@
 #include "FMain.h"
 #include "Program.h"
 #include "SingleInstance.h"
-#include "TEmbeddedWB.h"
+#include "TBrowserHost.h"
 #include "TUpdateChecker.h"
 
 #include <QApplication>
@@ -39,9 +39,36 @@ QString windowId(const QWidget &window)
     return QString::number(quint64(window.winId()), 16);
 }
 
+// Says, each time the browser has loaded a page, its title, then the native
+// window and the control with the focus. The driver links no part of the
+// browser engine, as the program does not: the browser's signal and title are
+// reached by their names.
+class LoadReport : public QObject {
+    Q_OBJECT
+public:
+    LoadReport(TfrmMain &window, QObject &view) : QObject(&view), m_window(window), m_view(view)
+    {
+        connect(&view, SIGNAL(loadFinished(bool)), this, SLOT(loaded()));
+    }
+
+private slots:
+    void loaded()
+    {
+        say(QStringLiteral("loaded ") + m_view.property("title").toString());
+        QWidget *focus = QApplication::focusWidget();
+        say(QStringLiteral("after ") + windowId(*m_window.window()) + QLatin1Char(' ') +
+            (focus ? focus->objectName() : QStringLiteral("none")));
+    }
+
+private:
+    TfrmMain &m_window;
+    QObject &m_view;
+};
+
 // Opens address once the window is active with the focus in the subject, as a
-// user who has just typed there would have it.
-void openWhenActive(TfrmMain &window, TEmbeddedWB &browser, const QString &address, int triesLeft)
+// user who has just typed there would have it. The browser is loaded then, as
+// for a user's first page.
+void openWhenActive(TfrmMain &window, TBrowserHost &browser, const QString &address, int triesLeft)
 {
     auto *subject = window.findChild<QLineEdit *>(QStringLiteral("edtSubject"));
     if (!window.isActiveWindow() && triesLeft > 0) {
@@ -53,7 +80,10 @@ void openWhenActive(TfrmMain &window, TEmbeddedWB &browser, const QString &addre
     }
     subject->setFocus();
     say(QStringLiteral("window ") + windowId(*window.window()));
-    browser.Navigate(address);
+    // As the window's own handlers do: an error is shown, not thrown on.
+    ErrorHandler::run([&] { browser.Navigate(address); });
+    if (browser.view())
+        new LoadReport(window, *browser.view());
 }
 
 } // namespace
@@ -76,15 +106,11 @@ int main(int argc, char **argv)
         } else if (address == QLatin1String("crash:SIGABRT")) {
             QTimer::singleShot(0, [] { std::abort(); });
         } else if (!address.isEmpty()) {
-            auto *browser = window.findChild<TEmbeddedWB *>(QStringLiteral("EmbeddedWB1"));
-            QObject::connect(browser, &QWebEngineView::loadFinished, browser, [&window, browser] {
-                say(QStringLiteral("loaded ") + browser->title());
-                QWidget *focus = QApplication::focusWidget();
-                say(QStringLiteral("after ") + windowId(*window.window()) + QLatin1Char(' ') +
-                    (focus ? focus->objectName() : QStringLiteral("none")));
-            });
+            auto *browser = window.findChild<TBrowserHost *>(QStringLiteral("EmbeddedWB1"));
             openWhenActive(window, *browser, address, 100);
         }
         say(QStringLiteral("ready"));
     });
 }
+
+#include "postwright_driver.moc"

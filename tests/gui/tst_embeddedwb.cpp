@@ -4,6 +4,7 @@
 #include "Errors.h"
 #include "FLogin.h"
 #include "GuiTestMain.h"
+#include "MainWindowFixture.h"
 #include "TEmbeddedWB.h"
 #include "TestAppDir.h"
 #include "TestHttpServer.h"
@@ -29,6 +30,7 @@ struct BrowserWindow {
     {
         auto *layout = new QVBoxLayout(&window);
         browser = new TEmbeddedWB(&window);
+        browser->setLoginDialog(TfrmLogin::ask);
         layout->addWidget(browser);
         if (!storage.empty())
             browser->setStorageDirectory(storage);
@@ -232,14 +234,18 @@ void TestEmbeddedWB::httpLogin_data()
 {
     QTest::addColumn<bool>("accept");
     QTest::addColumn<QString>("title");
-    QTest::newRow("user answers") << true << "Welcome";
-    QTest::newRow("user cancels") << false << "Refused";
+    // The main window's browser asks through the window's own login dialog.
+    QTest::addColumn<bool>("inMainWindow");
+    QTest::newRow("user answers") << true << "Welcome" << false;
+    QTest::newRow("user cancels") << false << "Refused" << false;
+    QTest::newRow("user answers in the main window") << true << "Welcome" << true;
 }
 
 void TestEmbeddedWB::httpLogin()
 {
     QFETCH(bool, accept);
     QFETCH(QString, title);
+    QFETCH(bool, inMainWindow);
     TestHttpServer server;
     // "alice:s3cret" in base 64.
     server.route("/members", [](const TestHttpServer::Request &request) {
@@ -258,10 +264,19 @@ void TestEmbeddedWB::httpLogin()
         QTest::keyClicks(dialog.findChild<QLineEdit *>("edtPassword"), "s3cret");
         return int(QDialog::Accepted);
     });
-    BrowserWindow w;
-    w.window.show();
-    w.browser->Navigate(server.url("/members").toString());
-    const bool loaded = loads(w.browser, title);
+    std::unique_ptr<BrowserWindow> own;
+    std::unique_ptr<MainWindowFixture> main;
+    TEmbeddedWB *browser = nullptr;
+    if (inMainWindow) {
+        main = std::make_unique<MainWindowFixture>();
+        browser = main->browser();
+    } else {
+        own = std::make_unique<BrowserWindow>();
+        own->window.show();
+        browser = own->browser;
+    }
+    browser->Navigate(server.url("/members").toString());
+    const bool loaded = loads(browser, title);
     TfrmLogin::setHook({});
     QVERIFY(loaded);
     QCOMPARE(asked.size(), 1);

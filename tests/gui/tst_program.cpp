@@ -5,6 +5,7 @@
 #include "TestHttpServer.h"
 
 #include <QDate>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QRegularExpression>
@@ -21,12 +22,16 @@ namespace {
 // One copy of the program, started over a folder as a user starts it.
 class Copy {
 public:
+    // keepErrors keeps what the copy writes to its error output, for errors();
+    // otherwise the engine's notes go to the test's own error output. program
+    // is the driver, or a copy of it elsewhere.
     explicit Copy(const QString &dir, const QString &address = {},
-                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                  bool keepErrors = false, const QString &program = QStringLiteral(POSTWRIGHT_DRIVER))
     {
         m_process.setProcessEnvironment(environment);
-        // The engine's notes go to the test's own error output.
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.setProcessChannelMode(keepErrors ? QProcess::SeparateChannels
+                                                   : QProcess::ForwardedErrorChannel);
         QObject::connect(&m_process, &QProcess::readyReadStandardOutput, [this] {
             while (m_process.canReadLine())
                 m_lines << QString::fromUtf8(m_process.readLine()).trimmed();
@@ -34,7 +39,7 @@ public:
         QStringList args{dir};
         if (!address.isEmpty())
             args << address;
-        m_process.start(QStringLiteral(POSTWRIGHT_DRIVER), args);
+        m_process.start(program, args);
     }
     ~Copy()
     {
@@ -67,6 +72,13 @@ public:
         return QTest::qWaitFor([&] { return m_process.state() == QProcess::NotRunning; }, ms);
     }
     bool running() const { return m_process.state() == QProcess::Running; }
+    // The files the running copy has mapped: its executable and libraries.
+    QString mappedFiles() const
+    {
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(m_process.processId()));
+        return maps.open(QIODevice::ReadOnly) ? QString::fromUtf8(maps.readAll()) : QString();
+    }
+    QString errors() { return QString::fromUtf8(m_process.readAllStandardError()); }
     void signal(int s) const { ::kill(pid_t(m_process.processId()), s); }
     // 0 for a copy that ended by itself with status 0.
     int status() const
@@ -147,6 +159,8 @@ private slots:
     void signalEndsTheRunLikeClosingTheWindow_data();
     void signalEndsTheRunLikeClosingTheWindow();
     void firstPageKeepsTheWindowAndTheFocus();
+    void browserIsLoadedWithTheFirstPage();
+    void missingBrowserLibraryIsReported();
     void nothingIsWrittenIntoHome_data();
     void nothingIsWrittenIntoHome();
     void crashIsReportedOnceAtTheNextStart_data();
@@ -310,6 +324,58 @@ void TestProgram::firstPageKeepsTheWindowAndTheFocus()
     const QString before = copy.saysStartingWith(QStringLiteral("window ")).mid(7);
     QVERIFY2(!before.isEmpty() && before != "0", qPrintable(before));
     QCOMPARE(copy.saysStartingWith(QStringLiteral("after ")).mid(6), before + QStringLiteral(" edtSubject"));
+}
+
+// The window shows before any part of the browser engine is in the process;
+// the first page loads the browser's library from beside the program, and the
+// engine has nothing to say about coming late.
+void TestProgram::browserIsLoadedWithTheFirstPage()
+{
+    XServer x;
+    QVERIFY2(!x.display().isEmpty(), "Xvfb is needed (scripts/install-deps.sh installs it)");
+    TestHttpServer server;
+    QTemporaryDir dir;
+    {
+        Copy idle(dir.path(), {}, x.environment());
+        QVERIFY(idle.says("ready"));
+        const QString mapped = idle.mappedFiles();
+        QVERIFY(mapped.contains(QStringLiteral("libQt6Widgets")));
+        QVERIFY2(!mapped.contains(QStringLiteral("libQt6WebEngineCore")), qPrintable(mapped));
+        QVERIFY2(!mapped.contains(QStringLiteral("PostwrightBrowser")), qPrintable(mapped));
+        idle.signal(SIGTERM);
+        QVERIFY(idle.ends());
+    }
+    Copy browsing(dir.path(), server.url("/page_a.html").toString(), x.environment(), true);
+    QVERIFY(browsing.says("loaded Page A", 180000));
+    const QString mapped = browsing.mappedFiles();
+    QVERIFY2(mapped.contains(QStringLiteral("/PostwrightBrowser.so")), qPrintable(mapped));
+    QVERIFY(mapped.contains(QStringLiteral("libQt6WebEngineCore")));
+    const QString errors = browsing.errors();
+    QVERIFY2(!errors.contains(QStringLiteral("Qt WebEngine seems to be initialized from a plugin")),
+             qPrintable(errors));
+    QVERIFY2(!errors.contains(QStringLiteral("must be set before QCoreApplication is created")),
+             qPrintable(errors));
+}
+
+// A program folder that lacks the browser library still shows the window; the
+// first page then reports the missing library, and the program runs on.
+void TestProgram::missingBrowserLibraryIsReported()
+{
+    QTemporaryDir programDir;
+    const QString driver = programDir.filePath(QStringLiteral("postwright_driver"));
+    QVERIFY(QFile::copy(QStringLiteral(POSTWRIGHT_DRIVER), driver));
+    QVERIFY(!QFile::exists(programDir.filePath(QStringLiteral("PostwrightBrowser.so"))));
+    TestHttpServer server;
+    QTemporaryDir dir;
+    Copy copy(dir.path(), server.url("/page_a.html").toString(), QProcessEnvironment::systemEnvironment(), false,
+              driver);
+    QVERIFY(copy.says("ready"));
+    const QString reported = copy.saysStartingWith(QStringLiteral("reported "));
+    const QString expected = QStringLiteral("reported Cannot load the web browser \"%1\": ")
+                                 .arg(programDir.filePath(QStringLiteral("PostwrightBrowser.so")));
+    QVERIFY2(reported.startsWith(expected), qPrintable(reported));
+    QVERIFY(copy.running());
+    QVERIFY(!copy.said("loaded Page A"));
 }
 
 void TestProgram::nothingIsWrittenIntoHome_data()

@@ -1,18 +1,17 @@
 #include "TEmbeddedWB.h"
 
 #include "Errors.h"
-#include "FLogin.h"
 #include "PageScript.h"
 #include "WidgetText.h"
 
 #include <QAuthenticator>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QPointer>
-#include <QQuickWidget>
+#include <QQuickWindow>
 #include <QRegularExpression>
 #include <QWebEngineHistory>
 #include <QWebEngineNavigationRequest>
@@ -53,11 +52,6 @@ private:
 };
 
 const char *const noAnswer = "The page shown in the browser did not answer.";
-
-std::string quoted(const QString &text)
-{
-    return '"' + WidgetText::fromWidget(text) + '"';
-}
 
 TEmbeddedWB::FillAnswer readAnswer(const QVariant &value, std::size_t pairs)
 {
@@ -117,15 +111,20 @@ TEmbeddedWB::TEmbeddedWB(QWidget *parent) : QWebEngineView(parent)
     policy.setRetainSizeWhenHidden(true);
     setSizePolicy(policy);
 
-    // The engine draws pages through a Qt Quick widget. Where that takes an
-    // OpenGL surface, a window already shown with another kind would be torn
-    // down and made again when the first page comes: a new native window that
-    // has lost the keyboard focus. A widget of the same kind, never shown,
-    // gives the window that surface from the start; the engine still starts
-    // only with the first page.
-    auto *surface = new QQuickWidget(this);
-    surface->setObjectName(QStringLiteral("renderSurface"));
-    surface->hide();
+    // The engine draws pages through a Qt Quick widget. Drawn with OpenGL,
+    // that widget needs an OpenGL surface for the whole window: a window
+    // already shown with another kind would be torn down and made again when
+    // the first page comes (a new native window that has lost the keyboard
+    // focus), and a window made with one from the start goes through OpenGL
+    // from its first frame, which in software takes longer than all the rest
+    // of the start. Qt Quick's software renderer draws the pages into the
+    // window's own surface instead; the engine then composes pages in
+    // software too. Set before the first Qt Quick window exists.
+    static const bool softwareQuick = [] {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        return true;
+    }();
+    Q_UNUSED(softwareQuick);
 }
 
 TEmbeddedWB::~TEmbeddedWB()
@@ -237,7 +236,7 @@ void TEmbeddedWB::askForLogin(QAuthenticator *authenticator, const QString &site
 {
     QString username;
     QString password;
-    if (TfrmLogin::ask(site, authenticator->realm(), window(), username, password)) {
+    if (m_loginDialog && m_loginDialog(site, authenticator->realm(), window(), username, password)) {
         authenticator->setUser(username);
         authenticator->setPassword(password);
     } else {
@@ -249,29 +248,6 @@ void TEmbeddedWB::askForLogin(QAuthenticator *authenticator, const QString &site
 QString TEmbeddedWB::UserAgent()
 {
     return QStringLiteral("Postwright-EmbeddedWB");
-}
-
-QUrl TEmbeddedWB::addressUrl(const QString &address)
-{
-    // Blanks around the address are no part of it.
-    qsizetype begin = 0;
-    qsizetype end = address.size();
-    while (begin < end && address[begin].unicode() <= 32)
-        ++begin;
-    while (end > begin && address[end - 1].unicode() <= 32)
-        --end;
-    const QString text = address.mid(begin, end - begin);
-
-    // "name:" starts a scheme unless digits follow, which make it host:port.
-    static const QRegularExpression scheme(QStringLiteral(R"(^[A-Za-z][A-Za-z0-9+.\-]*:(?!\d+(?:[/?#]|$)))"));
-    const QUrl url(scheme.match(text).hasMatch() ? text : QStringLiteral("http://") + text,
-                   QUrl::TolerantMode);
-
-    static const QStringList needHost = {QStringLiteral("http"), QStringLiteral("https"),
-                                         QStringLiteral("ftp"), QStringLiteral("ws"), QStringLiteral("wss")};
-    if (text.isEmpty() || !url.isValid() || (needHost.contains(url.scheme()) && url.host().isEmpty()))
-        throw EError("Cannot open " + quoted(address) + ": it is not a web address.");
-    return url;
 }
 
 void TEmbeddedWB::Navigate(const QString &address)
@@ -380,10 +356,4 @@ void TEmbeddedWB::runFill(const std::function<QString(qint64)> &script, std::siz
     m_page->runJavaScript(
         script(deadline), QWebEngineScript::ApplicationWorld,
         [done = std::move(done), pairs](const QVariant &value) { done(readAnswer(value, pairs)); });
-}
-
-void TEmbeddedWB::checkAnswer(const FillAnswer &answer)
-{
-    if (!answer.failure.empty())
-        throw EError(answer.failure);
 }
