@@ -2,6 +2,8 @@
 // its standard output what a test cannot see from outside:
 //   ready            the window is shown
 //   activated        a later copy handed over to this one
+//   checked          the update check at start is over (it may make and
+//                    remove "mainappupdate.inf" meanwhile)
 //   window <id>      the main window's native window, once it is active and
 //                    the subject edit has the focus, before the page opens
 //   loaded <title>   the page given as second argument has loaded
@@ -109,6 +111,10 @@ int main(int argc, char **argv)
             auto *browser = window.findChild<TBrowserHost *>(QStringLiteral("EmbeddedWB1"));
             openWhenActive(window, *browser, address, 100);
         }
+        // Connected after the window's own handler, so this runs once the
+        // check that handler makes has ended.
+        if (auto *checkAtStart = window.findChild<QTimer *>(QStringLiteral("Timer1")))
+            QObject::connect(checkAtStart, &QTimer::timeout, [] { say(QStringLiteral("checked")); });
         say(QStringLiteral("ready"));
     });
 }
