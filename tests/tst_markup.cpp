@@ -1,6 +1,7 @@
 // Link and e-mail markup and the e-mail address scanner.
 #include "Errors.h"
 #include "ExtractEmails.h"
+#include "FindByte.h"
 #include "Markup.h"
 
 #include <QTemporaryDir>
@@ -268,6 +269,9 @@ private slots:
     void eachAddressWrappedOnce();
     void gluedAndLongTextsWrappedOnce_data();
     void gluedAndLongTextsWrappedOnce();
+
+    void copyAndScanInEveryWidth_data();
+    void copyAndScanInEveryWidth();
 
 private:
     QTemporaryDir m_dir;
@@ -679,6 +683,54 @@ void TestMarkup::gluedAndLongTextsWrappedOnce()
     for (const std::string *text : {&messages, &addresses, &plainThenLinks}) {
         const std::string marked = MarkupText(*text, 0, formats);
         QVERIFY2(marked == wrappedOnceReference(*text, f), text->substr(0, 80).c_str());
+    }
+}
+
+void TestMarkup::copyAndScanInEveryWidth_data()
+{
+    QTest::addColumn<int>("length");
+    // Around each width the scans step in: 16 and 64 bytes, 32 for the wide
+    // registers, and the last block that ends with the text.
+    for (int length : {0, 1, 15, 16, 17, 31, 32, 33, 63, 64, 65, 95, 127, 128, 129, 200})
+        QTest::addRow("%d bytes", length) << length;
+}
+
+// Each way of copying up to the first mark stops at that mark, has copied
+// everything in front of it and writes nothing beyond the room it was given,
+// wherever the mark stands and whichever of the two it is.
+void TestMarkup::copyAndScanInEveryWidth()
+{
+    QFETCH(int, length);
+    const std::size_t n = std::size_t(length);
+    using Copy = std::size_t (*)(const char *, std::size_t, char *, char, char);
+    std::vector<std::pair<const char *, Copy>> copies = {{"16-byte", Markup::copyUntilEither},
+                                                         {"fastest", Markup::copyUntilEitherFast}};
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (__builtin_cpu_supports("avx2"))
+        copies.push_back({"32-byte", Markup::copyUntilEitherAvx2});
+#endif
+    // A guard byte on each side of the room shows a write outside it.
+    constexpr char guard = '#';
+    for (std::size_t mark = 0; mark <= n; ++mark) {
+        for (const char markByte : {':', '@'}) {
+            std::string from(n, 'x');
+            for (std::size_t i = 0; i < n; ++i)
+                from[i] = char('a' + i % 26);
+            if (mark < n)
+                from[mark] = markByte;
+            // A second mark behind the first must not be the one found.
+            if (mark + 3 < n)
+                from[mark + 3] = markByte == ':' ? '@' : ':';
+            for (const auto &[name, copy] : copies) {
+                std::string room(n + 2, guard);
+                const std::size_t found = copy(from.data(), n, room.data() + 1, ':', '@');
+                const QByteArray where = QByteArray(name) + " scan, mark " + QByteArray(1, markByte) +
+                                         " at " + QByteArray::number(qulonglong(mark));
+                QVERIFY2(found == mark, where.constData());
+                QVERIFY2(room.front() == guard && room.back() == guard, where.constData());
+                QVERIFY2(room.compare(1, found, from, 0, found) == 0, where.constData());
+            }
+        }
     }
 }
 

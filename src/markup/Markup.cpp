@@ -181,7 +181,7 @@ private:
             const std::size_t n = std::min(to - m_pos, m_out.spare());
             std::size_t copied = n;
             if (stopAtMark)
-                copied = Markup::copyUntilEither(m_input.data() + m_pos, n, place, a, b);
+                copied = Markup::copyUntilEitherFast(m_input.data() + m_pos, n, place, a, b);
             else
                 std::memcpy(place, m_input.data() + m_pos, n);
             m_out.advance(copied);

@@ -10,6 +10,19 @@ namespace {
 // first-level data cache.
 constexpr std::size_t lengthStep = 16 * 1024;
 
+// Makes the string n bytes long. Where the library allows, the bytes it gains
+// are left as they are rather than filled with zeros: they are written over
+// straight away, and filling them first would cost one more pass over the
+// whole result, about a fifth of the markup's time on a long message.
+void lengthen(std::string &s, std::size_t n)
+{
+#if defined(__cpp_lib_string_resize_and_overwrite)
+    s.resize_and_overwrite(n, [](char *, std::size_t length) { return length; });
+#else
+    s.resize(n);
+#endif
+}
+
 } // namespace
 
 OutputBuffer::OutputBuffer(std::size_t inputSize) : m_inputSize(inputSize)
@@ -39,7 +52,7 @@ void OutputBuffer::grow(std::size_t n, std::size_t read)
         m_text.resize(used);
         m_text.reserve(std::max({expected, used + n + left, full ? capacity + capacity / 2 : 0}));
     }
-    m_text.resize(std::min(m_text.capacity(), used + std::max(n, lengthStep)));
+    lengthen(m_text, std::min(m_text.capacity(), used + std::max(n, lengthStep)));
     m_next = m_text.data() + used;
     m_end = m_text.data() + m_text.size();
 }
