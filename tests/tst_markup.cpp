@@ -708,6 +708,8 @@ void TestMarkup::copyAndScanInEveryWidth()
 #if defined(__x86_64__) && defined(__GNUC__)
     if (__builtin_cpu_supports("avx2"))
         copies.push_back({"32-byte", Markup::copyUntilEitherAvx2});
+    if (__builtin_cpu_supports("avx512bw"))
+        copies.push_back({"64-byte", Markup::copyUntilEitherAvx512});
 #endif
     // A guard byte on each side of the room shows a write outside it.
     constexpr char guard = '#';

@@ -129,14 +129,35 @@ __attribute__((target("avx2"))) inline std::size_t copyUntilEitherAvx2(const cha
     // Fewer than 64 bytes are left: the 16-byte rounds take them.
     return i + copyUntilEither(from + i, n - i, to + i, a, b);
 }
+
+// The same with 64-byte registers: one compare of each kind for each round.
+__attribute__((target("avx512bw"))) inline std::size_t copyUntilEitherAvx512(const char *from, std::size_t n,
+                                                                             char *to, char a, char b)
+{
+    std::size_t i = 0;
+    const __m512i wantA = _mm512_set1_epi8(a), wantB = _mm512_set1_epi8(b);
+    for (; i + 64 <= n; i += 64) {
+        _mm_prefetch(from + std::min(i + 512, n - 1), _MM_HINT_T0);
+        const __m512i v = _mm512_loadu_si512(from + i);
+        _mm512_storeu_si512(to + i, v);
+        if (const unsigned long long hits =
+                _mm512_cmpeq_epi8_mask(v, wantA) | _mm512_cmpeq_epi8_mask(v, wantB))
+            return i + std::size_t(__builtin_ctzll(hits));
+    }
+    return i + copyUntilEither(from + i, n - i, to + i, a, b);
+}
 #endif
 
 // copyUntilEither in the widest registers this processor has, asked once.
 inline std::size_t copyUntilEitherFast(const char *from, std::size_t n, char *to, char a, char b)
 {
 #if defined(__x86_64__) && defined(__GNUC__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2)
+    static const int width = __builtin_cpu_supports("avx512bw") ? 64
+                             : __builtin_cpu_supports("avx2")   ? 32
+                                                                : 16;
+    if (width == 64)
+        return copyUntilEitherAvx512(from, n, to, a, b);
+    if (width == 32)
         return copyUntilEitherAvx2(from, n, to, a, b);
 #endif
     return copyUntilEither(from, n, to, a, b);
