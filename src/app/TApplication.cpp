@@ -4,6 +4,10 @@
 
 #include <QFont>
 #include <QIcon>
+#include <QtPlugin>
+
+// PNG pictures without loading every image format plugin (src/ui/PngReader.cpp).
+Q_IMPORT_PLUGIN(TPngReaderPlugin)
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {

@@ -40,6 +40,12 @@ std::optional<QSize> pictureSize(const QMap<QString, QByteArray> &files, const Q
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    // PNG, which skins are drawn in, is named at once: guessing the format
+    // from the content would load every image format plugin to ask it.
+    if (bytes.startsWith("\x89PNG\r\n\x1a\n")) {
+        reader.setFormat("png");
+        reader.setAutoDetectImageFormat(false);
+    }
     const QSize size = reader.size();
     if (!size.isValid() || size.width() < 1 || size.height() < 1 || size.width() > MaxPictureSide ||
         size.height() > MaxPictureSide)
