@@ -52,6 +52,17 @@ inline std::size_t findByte(std::string_view t, std::size_t from, char c)
     return hit ? static_cast<std::size_t>(static_cast<const char *>(hit) - t.data()) : std::string_view::npos;
 }
 
+#if defined(__SSE2__)
+// Asks for the text a few 64-byte rounds ahead of the n bytes at `from` being
+// copied from i on. The processor would fetch it by itself while the copying
+// goes on, but each link written stops the copying, and the link's own reads
+// ahead of it would then wait for the memory.
+inline void askAhead(const char *from, std::size_t i, std::size_t n)
+{
+    _mm_prefetch(from + std::min(i + 512, n - 1), _MM_HINT_T0);
+}
+#endif
+
 // Copies the n bytes at `from` to `to` up to the first byte that is a or b,
 // and gives that byte's position, or n when there is none. The text is read
 // once for both the search and the copy. Bytes after the one found may be
@@ -69,11 +80,7 @@ inline std::size_t copyUntilEither(const char *from, std::size_t n, char *to, ch
     // 64 bytes a round, one test for all of them: in ordinary text the bytes
     // looked for come a few hundred bytes apart.
     for (; i + 64 <= n; i += 64) {
-        // Ask for the text a few rounds ahead. The processor would fetch it
-        // by itself while the copying goes on, but each link written stops
-        // the copying, and the link's own reads ahead of it would then wait
-        // for the memory.
-        _mm_prefetch(from + std::min(i + 512, n - 1), _MM_HINT_T0);
+        askAhead(from, i, n);
         const __m128i h0 = copyBlock(i), h1 = copyBlock(i + 16), h2 = copyBlock(i + 32),
                       h3 = copyBlock(i + 48);
         if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(h0, h1), _mm_or_si128(h2, h3)))) {
@@ -112,7 +119,7 @@ __attribute__((target("avx2"))) inline std::size_t copyUntilEitherAvx2(const cha
     std::size_t i = 0;
     const __m256i wantA = _mm256_set1_epi8(a), wantB = _mm256_set1_epi8(b);
     for (; i + 64 <= n; i += 64) {
-        _mm_prefetch(from + std::min(i + 512, n - 1), _MM_HINT_T0);
+        askAhead(from, i, n);
         const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + i));
         const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + i + 32));
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(to + i), v0);
@@ -137,7 +144,7 @@ __attribute__((target("avx512bw"))) inline std::size_t copyUntilEitherAvx512(con
     std::size_t i = 0;
     const __m512i wantA = _mm512_set1_epi8(a), wantB = _mm512_set1_epi8(b);
     for (; i + 64 <= n; i += 64) {
-        _mm_prefetch(from + std::min(i + 512, n - 1), _MM_HINT_T0);
+        askAhead(from, i, n);
         const __m512i v = _mm512_loadu_si512(from + i);
         _mm512_storeu_si512(to + i, v);
         if (const unsigned long long hits =
