@@ -6,8 +6,10 @@ namespace Markup {
 
 namespace {
 
-// How far the string's length runs ahead of what is written: well inside the
-// first-level data cache.
+// How far the string's length runs ahead of what is written. Each step is a
+// chance to make the block as large as the whole text will need while little
+// is written yet; where the bytes gained are filled with zeros, the step keeps
+// them inside the first-level data cache until they are written over.
 constexpr std::size_t lengthStep = 16 * 1024;
 
 // Makes the string n bytes long. Where the library allows, the bytes it gains

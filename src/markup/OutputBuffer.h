@@ -12,10 +12,9 @@ namespace Markup {
 // a call to std::string::append.
 //
 // The string's length runs a little ahead of what is written: it is extended
-// by small steps, so the bytes std::string fills in when it grows are still in
-// the processor's nearest cache when they are written over. Its capacity is
-// made ahead from what the input read so far has grown into, so a result is
-// moved to a larger block once or twice at most.
+// by small steps, each of which looks again at how the text grows. Its
+// capacity is made ahead from what the input read so far has grown into, so a
+// result is moved to a larger block once or twice at most.
 class OutputBuffer {
 public:
     // inputSize: the length of the input the text is made from.

@@ -35,7 +35,11 @@ struct OwnLookup {
 // as it would through that reader.
 class TPngHandler : public QImageIOHandler {
 public:
-    explicit TPngHandler(QIODevice *device) : m_device(device) { setFormat("png"); }
+    explicit TPngHandler(QIODevice *device)
+    {
+        setDevice(device);
+        setFormat("png");
+    }
 
     // Qt asks this while it still looks for the handler, when no other reader
     // may look for one: until the built-in reader is made, the answer is the
@@ -43,7 +47,7 @@ public:
     bool canRead() const override
     {
         if (!m_reader)
-            return m_device && m_device->peek(sizeof PngSignature - 1) == PngSignature;
+            return device() && device()->peek(sizeof PngSignature - 1) == PngSignature;
         const OwnLookup own;
         return m_reader->canRead();
     }
@@ -119,13 +123,12 @@ private:
     QImageReader &builtIn() const
     {
         if (!m_reader) {
-            m_reader = std::make_unique<QImageReader>(m_device, QByteArrayLiteral("png"));
+            m_reader = std::make_unique<QImageReader>(device(), QByteArrayLiteral("png"));
             m_reader->setAutoDetectImageFormat(false);
         }
         return *m_reader;
     }
 
-    QIODevice *m_device;
     mutable std::unique_ptr<QImageReader> m_reader;
 };
 
@@ -146,9 +149,7 @@ public:
     {
         if (ownLookups > 0 || format != "png")
             return nullptr;
-        auto *handler = new TPngHandler(device);
-        handler->setDevice(device);
-        return handler;
+        return new TPngHandler(device);
     }
 };
 
