@@ -41,6 +41,10 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
 {
     // The tool-button pictures are compiled into the window library.
     Q_INIT_RESOURCE(icons);
+    // Into the skinned frame before the controls exist: moving a finished
+    // window there would restyle every control once more. The frame follows
+    // the size, title and icon the form data sets next.
+    TbsBusinessSkinForm::frame(this);
     ui->setupUi(this);
     bsSkinData1 = new TbsSkinData(this);
     bsSkinData1->setObjectName(QStringLiteral("bsSkinData1"));
@@ -70,7 +74,6 @@ TfrmMain::TfrmMain(std::filesystem::path appDir, QWidget *parent)
     FormCreate();
     connectForumPanel();
     connectPostingRun();
-    TbsBusinessSkinForm::frame(this);
 }
 
 TfrmMain::~TfrmMain()
