@@ -1,12 +1,11 @@
 #include "BannerPicture.h"
 
-#include "Metafile.h"
+#include "MetafileEntry.h"
+#include "ModuleLibrary.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QMovie>
-#include <QPainter>
-#include <QSvgRenderer>
 
 namespace BannerPicture {
 namespace {
@@ -22,18 +21,16 @@ QImage readImage(const QByteArray &bytes, const char *format)
     return reader.read();
 }
 
-QPixmap drawSvg(const std::optional<Metafile::Svg> &svg)
+// Metafiles are drawn by a library of their own, which alone needs the
+// metafile readers and the SVG renderer: a run without such a banner never
+// loads them.
+QPixmap drawMetafile(const QByteArray &bytes, bool enhanced)
 {
-    if (!svg)
+    const auto draw = reinterpret_cast<decltype(&postwright_draw_metafile)>(ModuleLibrary::resolve(
+        QStringLiteral("PostwrightMetafile.so"), "postwright_draw_metafile", "Cannot load the metafile reader"));
+    QImage image;
+    if (!draw(bytes.constData(), static_cast<std::size_t>(bytes.size()), enhanced, &image))
         return {};
-    QSvgRenderer renderer(QByteArray::fromStdString(svg->text));
-    if (!renderer.isValid())
-        return {};
-    QImage image(svg->width, svg->height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    renderer.render(&painter, QRectF(0, 0, svg->width, svg->height));
-    painter.end();
     return QPixmap::fromImage(image);
 }
 
@@ -41,7 +38,6 @@ QPixmap drawSvg(const std::optional<Metafile::Svg> &svg)
 
 QPixmap still(const QByteArray &bytes, BannerFormat::Kind kind)
 {
-    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     switch (kind) {
     case BannerFormat::Kind::Bitmap:
         return QPixmap::fromImage(readImage(bytes, "bmp"));
@@ -50,9 +46,9 @@ QPixmap still(const QByteArray &bytes, BannerFormat::Kind kind)
     case BannerFormat::Kind::Jpeg:
         return QPixmap::fromImage(readImage(bytes, "jpeg"));
     case BannerFormat::Kind::Wmf:
-        return drawSvg(Metafile::WmfToSvg(view));
+        return drawMetafile(bytes, false);
     case BannerFormat::Kind::Emf:
-        return drawSvg(Metafile::EmfToSvg(view));
+        return drawMetafile(bytes, true);
     case BannerFormat::Kind::Unknown:
         break;
     }

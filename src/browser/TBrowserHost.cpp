@@ -1,8 +1,8 @@
 #include "TBrowserHost.h"
 
+#include "ModuleLibrary.h"
+
 #include <QCoreApplication>
-#include <QDir>
-#include <QLibrary>
 #include <QOpenGLContext>
 #include <QVBoxLayout>
 
@@ -44,22 +44,9 @@ void makeSharedContext()
 
 TBrowserHost::Factory loadLibrary()
 {
-    // Loaded once for the run and never unloaded: the engine cannot be
-    // started twice in one process.
-    static QLibrary library;
-    if (!library.isLoaded()) {
-        makeSharedContext();
-        library.setFileName(TBrowserHost::libraryPath());
-        if (!library.load())
-            throw EFileError("Cannot load the web browser",
-                             QDir::toNativeSeparators(library.fileName()).toStdString(),
-                             library.errorString().toStdString());
-    }
-    auto factory = reinterpret_cast<TBrowserHost::Factory>(library.resolve("postwright_create_browser"));
-    if (!factory)
-        throw EFileError("Cannot load the web browser", library.fileName().toStdString(),
-                         library.errorString().toStdString());
-    return factory;
+    makeSharedContext();
+    return reinterpret_cast<TBrowserHost::Factory>(ModuleLibrary::resolve(
+        QStringLiteral("PostwrightBrowser.so"), "postwright_create_browser", "Cannot load the web browser"));
 }
 
 } // namespace
@@ -77,11 +64,6 @@ TBrowserHost::~TBrowserHost() = default;
 void TBrowserHost::setFactory(Factory factory)
 {
     inProcessFactory = factory;
-}
-
-QString TBrowserHost::libraryPath()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/PostwrightBrowser.so");
 }
 
 void TBrowserHost::make(Factory factory)

@@ -22,8 +22,6 @@ public:
     // A program that links the browser in (the tests do) hands its factory
     // over before making windows; hosts then make their browser at once.
     static void setFactory(Factory factory);
-    // The library's file: "PostwrightBrowser.so" beside the executable.
-    static QString libraryPath();
 
     // The browser's widget, or null while it is not made yet.
     QWidget *view() const { return m_view; }

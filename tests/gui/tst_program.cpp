@@ -1,6 +1,7 @@
 // The program as separate processes over one folder: one copy per folder, a
 // clean end on the signals that end a session, and no leftovers of cut-off
 // saves.
+#include "MetafileBytes.h"
 #include "TestFiles.h"
 #include "TestHttpServer.h"
 
@@ -161,6 +162,8 @@ private slots:
     void firstPageKeepsTheWindowAndTheFocus();
     void browserIsLoadedWithTheFirstPage();
     void missingBrowserLibraryIsReported();
+    void metafileBannerLoadsItsLibrary_data();
+    void metafileBannerLoadsItsLibrary();
     void nothingIsWrittenIntoHome_data();
     void nothingIsWrittenIntoHome();
     void crashIsReportedOnceAtTheNextStart_data();
@@ -344,6 +347,9 @@ void TestProgram::browserIsLoadedWithTheFirstPage()
         QVERIFY(mapped.contains(QStringLiteral("libQt6Widgets")));
         QVERIFY2(!mapped.contains(QStringLiteral("libQt6WebEngineCore")), qPrintable(mapped));
         QVERIFY2(!mapped.contains(QStringLiteral("PostwrightBrowser")), qPrintable(mapped));
+        // Nor the metafile reader, which only a metafile banner needs.
+        for (const char *library : {"PostwrightMetafile", "libwmf", "libemf2svg", "libQt6Svg"})
+            QVERIFY2(!mapped.contains(QLatin1String(library)), library);
         idle.signal(SIGTERM);
         QVERIFY(idle.ends());
     }
@@ -378,6 +384,45 @@ void TestProgram::missingBrowserLibraryIsReported()
     QVERIFY2(reported.startsWith(expected), qPrintable(reported));
     QVERIFY(copy.running());
     QVERIFY(!copy.said("loaded Page A"));
+}
+
+void TestProgram::metafileBannerLoadsItsLibrary_data()
+{
+    QTest::addColumn<bool>("besideTheProgram");
+    QTest::newRow("library there") << true;
+    QTest::newRow("library missing") << false;
+}
+
+// A metafile banner loads the metafile reader's library from beside the
+// program; without it the window still shows, with the missing library
+// reported.
+void TestProgram::metafileBannerLoadsItsLibrary()
+{
+    QFETCH(bool, besideTheProgram);
+    QTemporaryDir programDir;
+    QString driver = QStringLiteral(POSTWRIGHT_DRIVER);
+    if (!besideTheProgram) {
+        driver = programDir.filePath(QStringLiteral("postwright_driver"));
+        QVERIFY(QFile::copy(QStringLiteral(POSTWRIGHT_DRIVER), driver));
+    }
+    QTemporaryDir dir;
+    writeBytes(dirOf(dir) / "dbconfig.dat", "[Settings]\nBannerPath1=ad.wmf\n");
+    writeBytes(dirOf(dir) / "dbimg1.dat", MetafileBytes::wmf(44, 22, 0x0000FF));
+    Copy copy(dir.path(), {}, QProcessEnvironment::systemEnvironment(), false, driver);
+    QVERIFY(copy.says("ready"));
+    if (besideTheProgram) {
+        const QString mapped = copy.mappedFiles();
+        QVERIFY2(mapped.contains(QStringLiteral("/PostwrightMetafile.so")), qPrintable(mapped));
+        QVERIFY(mapped.contains(QStringLiteral("libwmf")));
+        QTest::qWait(200);
+        QVERIFY(copy.saysStartingWith(QStringLiteral("reported "), 0).isEmpty());
+    } else {
+        const QString reported = copy.saysStartingWith(QStringLiteral("reported "));
+        const QString expected = QStringLiteral("reported Cannot load the metafile reader \"%1\": ")
+                                     .arg(programDir.filePath(QStringLiteral("PostwrightMetafile.so")));
+        QVERIFY2(reported.startsWith(expected), qPrintable(reported));
+        QVERIFY(copy.running());
+    }
 }
 
 void TestProgram::nothingIsWrittenIntoHome_data()

@@ -42,16 +42,19 @@ run_until_shown() {
 mkdir -p "$scratch/portable" "$scratch/home1"
 tar -xzf "$tarball" -C "$scratch/portable"
 top="$scratch/portable/$(basename "$tarball" .tar.gz)"
-for f in Postwright PostwrightBrowser.so Updater postwright install-menu-entry Formats.dat postwright.desktop \
+for f in Postwright PostwrightBrowser.so PostwrightMetafile.so Updater postwright install-menu-entry Formats.dat postwright.desktop \
          icons/postwright-16.png icons/postwright-256.png; do
   [ -e "$top/$f" ] || fail "the portable package lacks $f"
 done
 cmp -s "$top/Formats.dat" "$source/data/Formats.dat" || fail "the portable package's Formats.dat differs"
-# The browser library the program loads with the first page: its libraries are
-# on the system, and it offers the entry point the program looks up.
-if ldd "$top/PostwrightBrowser.so" | grep -q "not found"; then fail "the browser library lacks libraries"; fi
-nm -D --defined-only "$top/PostwrightBrowser.so" | grep -qw postwright_create_browser ||
-  fail "the browser library has no entry point"
+# The libraries the program loads when it needs them (the browser with the
+# first page, the metafile reader with a metafile banner): their libraries are
+# on the system, and each offers the entry point the program looks up.
+for library in PostwrightBrowser.so:postwright_create_browser PostwrightMetafile.so:postwright_draw_metafile; do
+  file=${library%%:*} entry=${library#*:}
+  if ldd "$top/$file" | grep -q "not found"; then fail "$file lacks libraries"; fi
+  nm -D --defined-only "$top/$file" | grep -qw "$entry" || fail "$file has no entry point $entry"
+done
 run_until_shown "$top/postwright" "$scratch/home1" "$top" || fail "the portable program did not run cleanly"
 [ -z "$(ls -A "$scratch/home1")" ] || fail "the portable program wrote into HOME: $(ls -A "$scratch/home1")"
 
@@ -72,7 +75,8 @@ for d in libqt6webenginecore6-bin libqt6widgets6 xdg-utils; do
 done
 if grep -q -- "-dev" <<<"$depends"; then fail "the package depends on a -dev package: $depends"; fi
 listing=$(dpkg-deb -c "$deb")
-for f in ./opt/postwright/Postwright ./opt/postwright/PostwrightBrowser.so ./opt/postwright/Updater \
+for f in ./opt/postwright/Postwright ./opt/postwright/PostwrightBrowser.so ./opt/postwright/PostwrightMetafile.so \
+         ./opt/postwright/Updater \
          ./opt/postwright/Formats.dat \
          ./opt/postwright/postwright ./usr/bin/postwright ./usr/share/applications/postwright.desktop \
          ./usr/share/icons/hicolor/256x256/apps/postwright.png; do
