@@ -96,6 +96,7 @@ int run(int argc, char **argv, std::filesystem::path appDir, const Started &star
         QApplication::closeAllWindows();
         QCoreApplication::exit(0);
     });
+    TApplication::setOwnIconAfterFirstFrame(&window);
     window.show();
     if (cleanupError)
         ErrorHandler::reportLater(cleanupError);

@@ -1,6 +1,7 @@
 #include "TApplication.h"
 
 #include "ErrorHandler.h"
+#include "FirstFrame.h"
 
 #include <QFont>
 #include <QIcon>
@@ -17,15 +18,29 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     font.setPointSize(8);
     setFont(font);
 
-    // The program's own icon in every size it is drawn in, until a branding
-    // file names another; the desktop file's name lets the task bar match the
-    // windows to the menu entry.
+    // The desktop file's name lets the task bar match the windows to the menu
+    // entry.
+    setDesktopFileName(QStringLiteral("postwright"));
+}
+
+QIcon TApplication::ownIcon()
+{
     Q_INIT_RESOURCE(icons);
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/app/postwright-%1.png").arg(size), QSize(size, size));
-    setWindowIcon(icon);
-    setDesktopFileName(QStringLiteral("postwright"));
+    return icon;
+}
+
+void TApplication::setOwnIconAfterFirstFrame(QObject *context)
+{
+    // Reading the icon's seven pictures and handing them all to the window
+    // system takes about a tenth of the work before the first frame, and the
+    // frame needs none of it. An icon set meanwhile (a branding file's) stays.
+    FirstFrame::after(context, [] {
+        if (QApplication::windowIcon().isNull())
+            QApplication::setWindowIcon(ownIcon());
+    });
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)

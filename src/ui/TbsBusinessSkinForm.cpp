@@ -222,7 +222,8 @@ TbsBusinessSkinForm::TbsBusinessSkinForm(QWidget *client, QWidget *owner, Qt::Wi
     setAttribute(Qt::WA_QuitOnClose, client->testAttribute(Qt::WA_QuitOnClose) && !owner);
     setMouseTracking(true);
     setWindowTitle(client->windowTitle());
-    setWindowIcon(client->windowIcon());
+    if (client->testAttribute(Qt::WA_SetWindowIcon))
+        setWindowIcon(client->windowIcon());
 
     const QSize clientSize = client->size();
     client->setParent(this, Qt::Widget);
@@ -428,7 +429,11 @@ bool TbsBusinessSkinForm::eventFilter(QObject *watched, QEvent *event)
         m_titleBar->update();
         break;
     case QEvent::WindowIconChange:
-        setWindowIcon(m_client->windowIcon());
+        // Without an icon of its own the client shows the frame's, which
+        // follows the program's: the frame's change comes back here then, and
+        // taking it over again would never end.
+        if (m_client->testAttribute(Qt::WA_SetWindowIcon))
+            setWindowIcon(m_client->windowIcon());
         break;
     default:
         break;

@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 #include "FMain.h"
 #include "GuiTestMain.h"
+#include "TApplication.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -46,6 +47,8 @@ class TestFMain : public QObject {
 
 private slots:
     void noDataFiles();
+    void ownIconComesWithTheFirstFrame_data();
+    void ownIconComesWithTheFirstFrame();
     void listsAndChooserFromFiles();
     void designPlaces_data();
     void designPlaces();
@@ -72,11 +75,44 @@ void TestFMain::noDataFiles()
     QCOMPARE(chooserEntries(w), QStringList{"text"});
     QCOMPARE(w.findChild<QComboBox *>("cbxFormat")->currentIndex(), 0);
     QCOMPARE(frmMain, &w);
-    // The program's own icon, drawn for every size a desktop asks for.
-    QCOMPARE(w.windowIcon().availableSizes(),
-             (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
     // Nothing is written at start.
     QVERIFY(fs::is_empty(dirOf(dir)));
+}
+
+void TestFMain::ownIconComesWithTheFirstFrame_data()
+{
+    QTest::addColumn<bool>("brandingIcon");
+    QTest::newRow("own icon") << false;
+    QTest::newRow("branding icon set first") << true;
+}
+
+// The program's own icon goes on the windows once the first one is drawn,
+// unless an icon (a branding file's) is there by then.
+void TestFMain::ownIconComesWithTheFirstFrame()
+{
+    QFETCH(bool, brandingIcon);
+    QPixmap blue(32, 32);
+    blue.fill(Qt::blue);
+    QApplication::setWindowIcon(brandingIcon ? QIcon(blue) : QIcon());
+    const qint64 before = QApplication::windowIcon().cacheKey();
+
+    QTemporaryDir dir;
+    TfrmMain w(dirOf(dir));
+    TApplication::setOwnIconAfterFirstFrame(&w);
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::windowIcon().cacheKey(), before);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window()));
+    if (brandingIcon) {
+        QTest::qWait(100);
+        QCOMPARE(QApplication::windowIcon().cacheKey(), before);
+        return;
+    }
+    QVERIFY(QTest::qWaitFor([] { return !QApplication::windowIcon().isNull(); }));
+    // Drawn for every size a desktop asks for, on the window too.
+    QCOMPARE(w.windowIcon().availableSizes(),
+             (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+    QCOMPARE(w.window()->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
 }
 
 void TestFMain::listsAndChooserFromFiles()
