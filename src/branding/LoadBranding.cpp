@@ -15,6 +15,8 @@
 #include <QLayout>
 #include <QMovie>
 
+#include <exception>
+
 namespace fs = std::filesystem;
 using namespace BrandingFile;
 
@@ -141,8 +143,16 @@ void LoadBranding(const fs::path &appDir, const BrandingControls &c, TRandom &ra
         c.gifBanner->setCursor(Qt::PointingHandCursor);
     }
 
-    // 8, 9. The banner, or no strip at all.
-    if (state.bannerPath.empty() || !showBanner(appDir, position, state.bannerPath, c))
+    // 8, 9. The banner, or no strip at all. A banner that fails for want of
+    // a library of the program's is reported once the rest is in place.
+    std::exception_ptr bannerError;
+    bool bannerShown = false;
+    try {
+        bannerShown = !state.bannerPath.empty() && showBanner(appDir, position, state.bannerPath, c);
+    } catch (...) {
+        bannerError = std::current_exception();
+    }
+    if (!bannerShown)
         c.panBanner->hide();
 
     // 10 to 12. Two different footer links.
@@ -166,4 +176,6 @@ void LoadBranding(const fs::path &appDir, const BrandingControls &c, TRandom &ra
         if (!icon.empty())
             applyIcon(icon, c.window);
     }
+    if (bannerError)
+        std::rethrow_exception(bannerError);
 }

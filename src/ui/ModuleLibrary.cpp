@@ -10,10 +10,25 @@
 #include <memory>
 
 namespace ModuleLibrary {
+namespace {
+
+QString &folderSet()
+{
+    static QString folder;
+    return folder;
+}
+
+} // namespace
 
 QString pathOf(const QString &fileName)
 {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + fileName;
+    const QString &folder = folderSet();
+    return (folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder) + QLatin1Char('/') + fileName;
+}
+
+void setFolder(const QString &folder)
+{
+    folderSet() = folder;
 }
 
 QFunctionPointer resolve(const QString &fileName, const char *symbol, const std::string &action)
@@ -21,9 +36,10 @@ QFunctionPointer resolve(const QString &fileName, const char *symbol, const std:
     // Never unloaded: the browser engine cannot be started twice in one
     // process, and pictures drawn by a library may still refer to it.
     static std::map<QString, std::unique_ptr<QLibrary>> libraries;
-    std::unique_ptr<QLibrary> &library = libraries[fileName];
+    const QString path = pathOf(fileName);
+    std::unique_ptr<QLibrary> &library = libraries[path];
     if (!library)
-        library = std::make_unique<QLibrary>(pathOf(fileName));
+        library = std::make_unique<QLibrary>(path);
     const auto fail = [&] {
         return EFileError(action, QDir::toNativeSeparators(library->fileName()).toStdString(),
                           library->errorString().toStdString());

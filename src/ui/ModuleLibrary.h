@@ -11,8 +11,12 @@
 // the rest of the run.
 namespace ModuleLibrary {
 
-// The file fileName beside the executable.
+// The file fileName beside the executable, or in the folder setFolder gave.
 QString pathOf(const QString &fileName);
+
+// Where the libraries are looked for from now on; empty for beside the
+// executable again. For tests of a program folder that lacks a library.
+void setFolder(const QString &folder);
 
 // The function symbol of the library fileName, loading the library first if
 // it is not loaded yet. Throws EFileError, the action being `action` (such as

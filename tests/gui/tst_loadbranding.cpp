@@ -5,6 +5,7 @@
 #include "GuiTestMain.h"
 #include "LoadBranding.h"
 #include "MetafileBytes.h"
+#include "ModuleLibrary.h"
 #include "TestFiles.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMovie>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -127,6 +129,7 @@ private slots:
     void affiliateIdentifier();
     void bannerFormats_data();
     void bannerFormats();
+    void missingMetafileLibraryCostsOnlyTheBanner();
     void animatedBannerLoopsWithTransparency();
     void pictureNumberCountsConfiguredBanners();
     void bannerFailures_data();
@@ -278,6 +281,36 @@ void TestLoadBranding::bannerFormats()
     if (animated)
         QCOMPARE(shown->movie()->state(), QMovie::Running);
     // Every file as it was: the picture is back under its stored name.
+    QCOMPARE(dir.files(), files);
+}
+
+// A program folder without the metafile library: the banner strip goes, the
+// rest of the branding is applied, and then the missing library is reported
+// with its file name.
+void TestLoadBranding::missingMetafileLibraryCostsOnlyTheBanner()
+{
+    QTemporaryDir emptyProgramFolder;
+    ModuleLibrary::setFolder(emptyProgramFolder.path());
+    const auto besideTheTestAgain = qScopeGuard([] { ModuleLibrary::setFolder({}); });
+    const Files files{{Config, "[Settings]\nBannerPath1=ad.wmf\nLink1URL=http://127.0.0.1/a\nLink1Name=Ay\n"},
+                      {"dbimg1.dat", MetafileBytes::wmf(44, 22, 0x0000FF)},
+                      {"dbskin.dat", "skin"}};
+    AppDir dir(files);
+    Controls c;
+    FixedRandom random({0, 0});
+    QString reported;
+    try {
+        dir.load(c, random);
+    } catch (const EFileError &e) {
+        reported = QString::fromStdString(e.what());
+    }
+    const QString expected = QStringLiteral("Cannot load the metafile reader \"%1\"")
+                                 .arg(emptyProgramFolder.filePath(QStringLiteral("PostwrightMetafile.so")));
+    QVERIFY2(reported.startsWith(expected), qPrintable(reported));
+    QVERIFY(c.panBanner->isHidden());
+    QCOMPARE(c.lblLink1URL->text(), QStringLiteral("Ay"));
+    QCOMPARE(dir.skinsLoaded.size(), std::size_t(1));
+    // The picture is back under its stored name.
     QCOMPARE(dir.files(), files);
 }
 
