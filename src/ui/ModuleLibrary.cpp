@@ -18,13 +18,14 @@ QString &folderSet()
     return folder;
 }
 
-} // namespace
-
+// The file fileName beside the executable, or in the folder setFolder gave.
 QString pathOf(const QString &fileName)
 {
     const QString &folder = folderSet();
     return (folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder) + QLatin1Char('/') + fileName;
 }
+
+} // namespace
 
 void setFolder(const QString &folder)
 {

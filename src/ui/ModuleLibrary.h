@@ -11,9 +11,6 @@
 // the rest of the run.
 namespace ModuleLibrary {
 
-// The file fileName beside the executable, or in the folder setFolder gave.
-QString pathOf(const QString &fileName);
-
 // Where the libraries are looked for from now on; empty for beside the
 // executable again. For tests of a program folder that lacks a library.
 void setFolder(const QString &folder);

@@ -8,6 +8,8 @@
 // them reads PNG. This plugin, built into the program (TApplication imports
 // it), claims PNG and hands the reading to the built-in reader, so that the
 // window shows without them; other formats are found as before.
+#include "PngReader.h"
+
 #include <QImageIOHandler>
 #include <QImageIOPlugin>
 #include <QImageReader>
@@ -20,8 +22,6 @@ namespace {
 // Set while a reader of this plugin's own looks for its handler: the plugin
 // then declines, and Qt takes its built-in PNG reader.
 thread_local int ownLookups = 0;
-
-constexpr char PngSignature[] = "\x89PNG\r\n\x1a\n";
 
 struct OwnLookup {
     OwnLookup() { ++ownLookups; }
@@ -47,7 +47,7 @@ public:
     bool canRead() const override
     {
         if (!m_reader)
-            return device() && device()->peek(sizeof PngSignature - 1) == PngSignature;
+            return device() && PngReader::startsAsPng(device()->peek(8));
         const OwnLookup own;
         return m_reader->canRead();
     }
@@ -133,6 +133,11 @@ private:
 };
 
 } // namespace
+
+bool PngReader::startsAsPng(QByteArrayView bytes)
+{
+    return bytes.startsWith("\x89PNG\r\n\x1a\n");
+}
 
 class TPngReaderPlugin : public QImageIOPlugin {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "SkinFile.h"
 
+#include "PngReader.h"
 #include "SkinArchive.h"
 
 #include <QBuffer>
@@ -42,7 +43,7 @@ std::optional<QSize> pictureSize(const QMap<QString, QByteArray> &files, const Q
     QImageReader reader(&buffer);
     // PNG, which skins are drawn in, is named at once: guessing the format
     // from the content would load every image format plugin to ask it.
-    if (bytes.startsWith("\x89PNG\r\n\x1a\n")) {
+    if (PngReader::startsAsPng(bytes)) {
         reader.setFormat("png");
         reader.setAutoDetectImageFormat(false);
     }
