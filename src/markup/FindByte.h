@@ -176,12 +176,15 @@ inline std::size_t copyUntilEitherFast(const char *from, std::size_t n, char *to
 inline bool hits64(const char *p, char a, char b, std::uint64_t &hitsA, std::uint64_t &hitsB)
 {
 #if defined(__SSE2__)
-    hitsA = hitsB = 0;
-    for (int k = 0; k < 4; ++k) {
+    // Written out rather than as a loop, which the compiler keeps: the four
+    // loads and compares then run side by side.
+    const __m128i wantA = _mm_set1_epi8(a), wantB = _mm_set1_epi8(b);
+    const auto bits = [&](int k, __m128i want) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * k));
-        hitsA |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(a))))) << (16 * k);
-        hitsB |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(b))))) << (16 * k);
-    }
+        return std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, want)))) << (16 * k);
+    };
+    hitsA = bits(0, wantA) | bits(1, wantA) | bits(2, wantA) | bits(3, wantA);
+    hitsB = bits(0, wantB) | bits(1, wantB) | bits(2, wantB) | bits(3, wantB);
     return true;
 #else
     (void)p, (void)a, (void)b, (void)hitsA, (void)hitsB;
