@@ -10,6 +10,17 @@
 // PNG pictures without loading every image format plugin (src/ui/PngReader.cpp).
 Q_IMPORT_PLUGIN(TPngReaderPlugin)
 
+// The program's own icon, in every size it is drawn in. Outside any namespace:
+// Q_INIT_RESOURCE declares the resource's function where it stands.
+static QIcon ownIcon()
+{
+    Q_INIT_RESOURCE(icons);
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/app/postwright-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     // Arial's metrics (Liberation Sans on Linux) at the size the form data's
@@ -21,15 +32,6 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     // The desktop file's name lets the task bar match the windows to the menu
     // entry.
     setDesktopFileName(QStringLiteral("postwright"));
-}
-
-QIcon TApplication::ownIcon()
-{
-    Q_INIT_RESOURCE(icons);
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/app/postwright-%1.png").arg(size), QSize(size, size));
-    return icon;
 }
 
 void TApplication::setOwnIconAfterFirstFrame(QObject *context)

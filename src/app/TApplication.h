@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QIcon>
 
 // The application object. Every event passes through notify, so an error that
 // escapes a handler is caught here at the latest, shown by the general error
@@ -13,8 +12,6 @@ public:
     TApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 
-    // The program's own icon, in every size it is drawn in.
-    static QIcon ownIcon();
     // Gives every window the program's own icon once the first window is on
     // the screen, unless an icon has been set by then; while context lives.
     static void setOwnIconAfterFirstFrame(QObject *context);
