@@ -5,6 +5,7 @@
 #include "FLogin.h"
 #include "GuiTestMain.h"
 #include "MainWindowFixture.h"
+#include "OpenFiles.h"
 #include "TEmbeddedWB.h"
 #include "TestAppDir.h"
 #include "TestHttpServer.h"
@@ -16,6 +17,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -62,6 +64,7 @@ private slots:
     void userAgentNamesTheBrowser();
     void picturesLoad();
     void cookiesSurviveARestart();
+    void waitsUntilAFileIsClosed();
     void busyWhileLoadingUntilStopped();
     void historyErrors();
     void httpLogin_data();
@@ -187,13 +190,38 @@ void TestEmbeddedWB::cookiesSurviveARestart()
         first.browser->Navigate(server.url("/login").toString());
         QVERIFY(loads(first.browser, "Logged in"));
     }
-    // On disk, not only in the engine's memory.
-    QTRY_VERIFY(fileHolds(storage / "Cookies", "session"));
+    // On disk, not only in the engine's memory, as soon as the browser is
+    // gone: the program may end at once after it.
+    QVERIFY(fileHolds(storage / "Cookies", "session"));
     BrowserWindow second(storage);
     second.browser->Navigate(server.url("/page_a.html").toString());
     QVERIFY(loads(second.browser, "Page A"));
     QCOMPARE(server.requests().last().path, QByteArray("/page_a.html"));
     QCOMPARE(server.requests().last().headers.value("cookie"), QByteArray("session=abc123"));
+}
+
+void TestEmbeddedWB::waitsUntilAFileIsClosed()
+{
+    TestAppDir dir;
+    const fs::path real = fs::path(dir.path().toStdString()) / "real";
+    fs::create_directory(real);
+    // Found under another name for its folder too.
+    const fs::path linked = fs::path(dir.path().toStdString()) / "linked";
+    fs::create_directory_symlink(real, linked);
+    auto file = std::make_unique<QFile>(QString::fromStdString((real / "Cookies").string()));
+    QVERIFY(file->open(QIODevice::WriteOnly));
+
+    QVERIFY(IsOpenInThisProcess(linked / "Cookies"));
+    QVERIFY(!IsOpenInThisProcess(real / "Other"));
+    QVERIFY(!WaitUntilClosed(linked / "Cookies", std::chrono::milliseconds(50)));
+    std::thread closer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        file.reset();
+    });
+    const bool closed = WaitUntilClosed(linked / "Cookies", std::chrono::seconds(10));
+    closer.join();
+    QVERIFY(closed);
+    QVERIFY(!IsOpenInThisProcess(real / "Cookies"));
 }
 
 void TestEmbeddedWB::busyWhileLoadingUntilStopped()

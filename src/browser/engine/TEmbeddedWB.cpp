@@ -1,6 +1,7 @@
 #include "TEmbeddedWB.h"
 
 #include "Errors.h"
+#include "OpenFiles.h"
 #include "PageScript.h"
 #include "WidgetText.h"
 
@@ -133,7 +134,15 @@ TEmbeddedWB::~TEmbeddedWB()
     // that a live page still uses.
     delete m_page;
     m_page = nullptr;
+    if (!m_profile)
+        return;
     delete m_profile;
+    // Once the profile is gone, the engine writes the cookies set since its
+    // last write and closes their file, on threads of its own. The program
+    // ends soon after this, and an end that overtakes that write loses the
+    // logins just made. A stuck engine does not hold the end for long.
+    if (!m_storageDir.empty())
+        WaitUntilClosed(m_storageDir / "Cookies", std::chrono::seconds(3));
 }
 
 void TEmbeddedWB::setStorageDirectory(std::filesystem::path dir)
